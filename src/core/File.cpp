@@ -1,0 +1,195 @@
+#include "core/File.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "core/Text.h"
+
+namespace Terrix::core {
+
+namespace {
+
+// Reads smaller than this are served from one buffered block; larger ones go
+// straight into the caller's memory.
+constexpr std::size_t kReadBlockSize = 64 * 1024;
+
+struct SeamState {
+  long reads = 0;
+  long writes = 0;
+  long failRead = 0;
+  long failWrite = 0;
+};
+thread_local SeamState seam;
+
+bool SeamFailsRead() { return ++seam.reads == seam.failRead; }
+bool SeamFailsWrite() { return ++seam.writes == seam.failWrite; }
+
+int OpenFlags(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::Read:
+      return O_RDONLY | O_CLOEXEC;
+    case OpenMode::Update:
+      return O_RDWR | O_CLOEXEC;
+    case OpenMode::Create:
+      return O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+  }
+  return O_RDONLY | O_CLOEXEC;
+}
+
+}  // namespace
+
+void FileSeam::Reset() { seam = SeamState{}; }
+void FileSeam::FailReadAt(long n) { seam.failRead = seam.reads + n; }
+void FileSeam::FailWriteAt(long n) { seam.failWrite = seam.writes + n; }
+long FileSeam::ReadCount() { return seam.reads; }
+long FileSeam::WriteCount() { return seam.writes; }
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept { *this = std::move(other); }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.fd_;
+    mode_ = other.mode_;
+    position_ = other.position_;
+    sizeAtOpen_ = other.sizeAtOpen_;
+    buffer_ = std::move(other.buffer_);
+    bufferStart_ = other.bufferStart_;
+    bufferFill_ = other.bufferFill_;
+    other.fd_ = -1;
+    other.bufferFill_ = 0;
+  }
+  return *this;
+}
+
+bool File::Open(const wchar_t* path, OpenMode mode) {
+  if (path == nullptr) return false;
+  const std::string utf8 = WideToUtf8(path);
+  return OpenUtf8(utf8.c_str(), mode);
+}
+
+bool File::OpenUtf8(const char* path, OpenMode mode) {
+  Close();
+  if (path == nullptr) return false;
+  int fd;
+  do {
+    fd = ::open(path, OpenFlags(mode), 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  mode_ = mode;
+  position_ = 0;
+  sizeAtOpen_ = static_cast<std::uint64_t>(st.st_size);
+  bufferStart_ = 0;
+  bufferFill_ = 0;
+  return true;
+}
+
+void File::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  position_ = 0;
+  sizeAtOpen_ = 0;
+  bufferFill_ = 0;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+}
+
+std::uint64_t File::Size() const {
+  if (fd_ < 0) return 0;
+  if (mode_ == OpenMode::Read) return sizeAtOpen_;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return 0;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool File::Read(void* out, std::size_t size) {
+  std::size_t transferred = 0;
+  return Read(out, size, transferred);
+}
+
+bool File::Read(void* out, std::size_t size, std::size_t& transferred) {
+  transferred = 0;
+  if (SeamFailsRead() || fd_ < 0 || mode_ == OpenMode::Create) return false;
+  if (size == 0) return true;
+  if (out == nullptr) return false;
+  auto* dst = static_cast<std::uint8_t*>(out);
+  const bool ok = (mode_ == OpenMode::Read && size < kReadBlockSize)
+                      ? ReadThroughBuffer(dst, size, transferred)
+                      : ReadDirect(dst, size, transferred);
+  position_ += transferred;
+  return ok;
+}
+
+bool File::ReadDirect(std::uint8_t* out, std::size_t size, std::size_t& transferred) {
+  while (transferred < size) {
+    const ssize_t got = ::pread(fd_, out + transferred, size - transferred,
+                                static_cast<off_t>(position_ + transferred));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      // An offset beyond what the platform can address reads nothing, like the end.
+      if (errno == EINVAL || errno == EOVERFLOW) return true;
+      return false;
+    }
+    if (got == 0) break;  // end of file
+    transferred += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+bool File::ReadThroughBuffer(std::uint8_t* out, std::size_t size, std::size_t& transferred) {
+  const bool inside = position_ >= bufferStart_ && position_ + size <= bufferStart_ + bufferFill_;
+  if (!inside) {
+    // Refill with the block that starts at the requested position.
+    if (buffer_.size() != kReadBlockSize) buffer_.resize(kReadBlockSize);
+    bufferStart_ = position_;
+    bufferFill_ = 0;
+    std::size_t filled = 0;
+    const std::uint64_t saved = position_;
+    const bool ok = ReadDirect(buffer_.data(), kReadBlockSize, filled);
+    position_ = saved;
+    if (!ok) return false;
+    bufferFill_ = filled;
+  }
+  const std::uint64_t available =
+      bufferStart_ + bufferFill_ > position_ ? bufferStart_ + bufferFill_ - position_ : 0;
+  const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(size, available));
+  if (count > 0) std::memcpy(out, buffer_.data() + (position_ - bufferStart_), count);
+  transferred = count;
+  return true;
+}
+
+bool File::Write(const void* data, std::size_t size) {
+  if (SeamFailsWrite() || fd_ < 0 || mode_ == OpenMode::Read) return false;
+  if (size == 0) return true;
+  if (data == nullptr) return false;
+  const auto* src = static_cast<const std::uint8_t*>(data);
+  std::size_t written = 0;
+  while (written < size) {
+    const ssize_t put = ::pwrite(fd_, src + written, size - written,
+                                 static_cast<off_t>(position_ + written));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (put == 0) return false;
+    written += static_cast<std::size_t>(put);
+  }
+  position_ += written;
+  return true;
+}
+
+}  // namespace Terrix::core

@@ -1,0 +1,108 @@
+// Byte offsets, sizes and constants of the vector map files. Every layout
+// number used by the readers and the writer is named here once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "terrix/Records.h"
+
+namespace Terrix::format {
+
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
+              "records are copied byte for byte: the files are little-endian");
+
+/// File kinds: the i16 kind field of TERRIX_HEAD.
+namespace FileKind {
+constexpr int Line = 0;
+constexpr int Point = 1;
+constexpr int Region = 2;
+constexpr int Network = 4;
+constexpr int Table = 7;
+}  // namespace FileKind
+
+constexpr std::size_t kMagicSize = 8;
+/// The magic of a file kind, or null for a kind the format does not have.
+const char* MagicOfKind(int kind);
+
+// Head area, at offset 0 of every file. The readers walk it with relative skips.
+constexpr std::uint32_t kHeadSize = sizeof(TERRIX_HEAD);  // 20
+constexpr std::uint32_t kReservedAfterHead = 71;           // 20 .. 91
+constexpr std::uint32_t kProjectionOffset = 91;
+constexpr std::uint32_t kCountsOffset = 260;
+constexpr std::uint32_t kExtentOffset = 304;
+constexpr std::uint32_t kExtentSize = 32;
+constexpr std::uint32_t kReservedAfterExtent = 256;  // 336 .. 592
+constexpr std::uint32_t kTicCountOffset = 592;
+constexpr std::uint32_t kTicFieldsSize = 8;  // tic count i32, tic offset u32
+constexpr std::uint32_t kHeadAreaSize = 600;
+static_assert(kHeadSize + kReservedAfterHead == kProjectionOffset);
+static_assert(kProjectionOffset + sizeof(MAP_PARAstruct) == kCountsOffset);
+static_assert(kCountsOffset + sizeof(TERRIX_Element) == kExtentOffset);
+static_assert(kExtentOffset + kExtentSize + kReservedAfterExtent == kTicCountOffset);
+static_assert(kTicCountOffset + kTicFieldsSize == kHeadAreaSize);
+
+/// Directory offset and entry count above this are refused (compared as i32).
+constexpr std::int32_t kMaxDirectoryOffset = 1024;
+constexpr std::int32_t kMaxDirectoryCount = 1024;
+constexpr std::uint32_t kDirectoryEntrySize = sizeof(TERRIX_Part);  // 10
+
+// The layout the writer gives every file.
+constexpr std::uint32_t kWriterDirectoryOffset = 657;
+constexpr std::uint32_t kWriterDirectoryCount = 16;
+constexpr std::uint32_t kFirstSectionOffset = kWriterDirectoryOffset + kWriterDirectoryCount * kDirectoryEntrySize;
+static_assert(kFirstSectionOffset == 817);
+constexpr std::uint16_t kDirectoryFlag = 0xFFFF;
+
+/// Directory entries (sections) and what they hold per file kind.
+namespace Section {
+constexpr int Elements = 0;          // points, lines or arcs; the table of a table file
+constexpr int Coordinates = 1;       // points, notes, arc lists, node styles, tics
+constexpr int Attributes = 2;        // table of points, lines or arcs
+constexpr int Topology = 3;          // line, region, network: 24 bytes per arc record
+constexpr int PointExtents = 3;      // point file: 32 bytes per point record
+constexpr int NetworkNodes = 4;      // network file: node records
+constexpr int PointWords = 4;        // point file: 4 bytes per point record
+constexpr int NodeAttributes = 5;    // line and network files
+constexpr int LineExtents = 6;       // line and region files: 32 per arc record
+constexpr int LineWords = 7;         // line and region files: 4 per arc record
+constexpr int Regions = 8;           // region file: polygon records
+constexpr int RegionAttributes = 9;  // region file
+constexpr int RegionExtents = 10;
+constexpr int RegionWords = 11;
+constexpr int TableEndMark = 1;  // table file: two zero bytes
+}  // namespace Section
+
+// Element and coordinate sections.
+constexpr std::uint32_t kPointRecordSize = sizeof(TERRIX_PntInfo);       // 93
+constexpr std::uint32_t kLineRecordSize = sizeof(TERRIX_LineInfo);       // 57
+constexpr std::uint32_t kRegionRecordSize = sizeof(TERRIX_RegInfo);      // 40
+constexpr std::uint32_t kNodeRecordSize = sizeof(TERRIX_NetPntInfo);     // 55
+constexpr std::uint32_t kTopologyRecordSize = sizeof(TERRIX_Topology);   // 24
+constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);        // 32
+constexpr std::uint32_t kCoordinatePairSize = 16;                        // f64 x, f64 y
+constexpr std::uint32_t kArcListValueSize = 4;                           // i32
+constexpr std::uint32_t kNodeStyleBlockSize = 94;
+constexpr std::uint32_t kMaxNoteBytes = 259;  // notes are cut here and terminated
+constexpr std::uint32_t kCoordinateLeadBytes = 2;  // the writer's first item is at offset 2
+constexpr std::uint8_t kStateInUse = 1;
+constexpr std::uint32_t kPerElementExtentSize = 32;
+constexpr std::int32_t kPerElementWord = 65536;
+constexpr std::uint32_t kReservedNodeSectionSize = 55;
+constexpr std::uint32_t kReservedTableSize = 392;
+
+/// Start values of the x and y bounds: this decimal value, not the largest double.
+constexpr double kBoundsStart = 1.79769313486232e307;
+
+// Attribute sections.
+constexpr std::uint32_t kFieldHeadSize = sizeof(TERRIX_FieldHead);  // 348
+constexpr std::uint32_t kFieldSize = sizeof(TERRIX_Field);          // 39
+constexpr std::uint8_t kFieldHeadMagic0 = 0x60;                     // '`'
+constexpr std::uint8_t kFieldHeadMagic1 = 0x44;                     // 'D'
+constexpr std::uint16_t kFieldHeadMagic2 = 0x4460;
+constexpr std::size_t kFieldNameSize = sizeof(TERRIX_Field::fieldName);  // 20
+
+/// Element i of the interface is record i + 1: record 0 of each table is reserved.
+constexpr std::int64_t RecordOfElement(std::int64_t element) { return element + 1; }
+
+}  // namespace Terrix::format

@@ -1,0 +1,103 @@
+// Terrix_FastReader: object, opening, head area queries and control points.
+#include "terrix/FastReader.h"
+
+#include "format/Layout.h"
+#include "readers/FastReaderState.h"
+#include "terrix/ResultCodes.h"
+
+namespace Terrix {
+
+namespace {
+
+// The attribute table that each file kind starts with.
+std::int32_t DefaultTableSelector(int kind) {
+  switch (kind) {
+    case format::FileKind::Point:
+      return 1;
+    case format::FileKind::Region:
+      return 2;
+    case format::FileKind::Table:
+      return 7;
+    default:
+      return 0;  // line and network files: the line or arc table
+  }
+}
+
+}  // namespace
+
+Terrix_FastReader::Terrix_FastReader() : state_(std::make_shared<detail::FastReaderState>()) {}
+Terrix_FastReader::Terrix_FastReader(const Terrix_FastReader& other) = default;
+Terrix_FastReader& Terrix_FastReader::operator=(const Terrix_FastReader& other) = default;
+// The last copy to go closes the file: the shared state's destructor does it.
+Terrix_FastReader::~Terrix_FastReader() = default;
+
+std::int32_t Terrix_FastReader::Open(const wchar_t* path) {
+  Close();
+  if (!state_->map.file.Open(path, core::OpenMode::Read)) return Result::CannotOpen;
+  return ReadHeadInfo();
+}
+
+std::int32_t Terrix_FastReader::ReadHeadInfo() {
+  format::OpenedMap& map = state_->map;
+  const std::int32_t rc = format::ReadHeadArea(map.file, map.head, format::KindPolicy::AnyKind);
+  if (map.head.kindAccepted) state_->tableSelector = DefaultTableSelector(map.Kind());
+  return rc;
+}
+
+void Terrix_FastReader::Close() {
+  detail::FastReaderState& s = *state_;
+  s.map.Close();
+  s.tableSelector = 0;
+}
+
+int Terrix_FastReader::GetShapeType() { return state_->map.Kind(); }
+
+int Terrix_FastReader::GetPointCount(int* count) {
+  const TERRIX_Element& c = state_->map.head.counts;
+  switch (state_->map.Kind()) {
+    case format::FileKind::Point:
+      format::StoreIndexCount(c.elementRecordCount, count);
+      return c.elementCount;
+    case format::FileKind::Network:
+      format::StoreIndexCount(c.nodeRecordCount, count);
+      return c.nodeCount;
+    default:
+      return Result::NotApplicable;
+  }
+}
+
+int Terrix_FastReader::GetArcCount(int* count) {
+  const int kind = state_->map.Kind();
+  if (kind != format::FileKind::Line && kind != format::FileKind::Region && kind != format::FileKind::Network)
+    return Result::NotApplicable;
+  const TERRIX_Element& c = state_->map.head.counts;
+  format::StoreIndexCount(c.elementRecordCount, count);
+  return c.elementCount;
+}
+
+int Terrix_FastReader::GetPolygonCount(int* count) {
+  if (state_->map.Kind() != format::FileKind::Region) return Result::NotApplicable;
+  const TERRIX_Element& c = state_->map.head.counts;
+  format::StoreIndexCount(c.regionRecordCount, count);
+  return c.regionCount;
+}
+
+void Terrix_FastReader::GetExtentInfo(double* xmin, double* ymin, double* xmax, double* ymax) {
+  state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
+}
+
+char Terrix_FastReader::GetProjectionInfo(MAP_PARAstruct* projection) {
+  return state_->map.ProjectionInfo(projection);
+}
+
+int Terrix_FastReader::GetTicCount() { return state_->map.TicCount(); }
+
+std::int32_t Terrix_FastReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
+  return state_->map.ReadTic(index, tic);
+}
+
+std::int32_t Terrix_FastReader::GetTopoInfo(int index, TERRIX_Topology* topology) {
+  return state_->map.ReadTopology(index, topology);
+}
+
+}  // namespace Terrix
