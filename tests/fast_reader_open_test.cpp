@@ -154,10 +154,11 @@ TEST_F(FastReaderOpen, ExtentAndProjection) {
     MAP_PARAstruct p;
     std::memset(&p, 0xCC, sizeof p);
     EXPECT_EQ(reader.GetProjectionInfo(&p), static_cast<char>(k.type));
+    const double coefficient = p.coefficient;  // packed field: copy before binding a reference
     if (std::isnan(k.handedOut)) {
-      EXPECT_TRUE(std::isnan(p.coefficient));
+      EXPECT_TRUE(std::isnan(coefficient));
     } else {
-      EXPECT_EQ(p.coefficient, k.handedOut) << int(k.type) << " " << k.stored;
+      EXPECT_EQ(coefficient, k.handedOut) << int(k.type) << " " << k.stored;
     }
     EXPECT_EQ(p.params1[100 - 60], 0x77);
     // The stored projection is not changed by handing it out.
