@@ -7,5 +7,7 @@
 #include "terrix/FastReader.h"
 #include "terrix/Functions.h"
 #include "terrix/Geometry.h"
+#include "terrix/MemReader.h"
+#include "terrix/Reader.h"
 #include "terrix/Records.h"
 #include "terrix/ResultCodes.h"

@@ -1,0 +1,64 @@
+// Terrix_Reader (the editing reader): object, opening and head area queries.
+#include "format/Layout.h"
+#include "readers/EditReaderState.h"
+#include "terrix/Reader.h"
+#include "terrix/ResultCodes.h"
+
+namespace Terrix {
+
+Terrix_Reader::Terrix_Reader() : state_(std::make_shared<detail::EditReaderState>()) {}
+Terrix_Reader::Terrix_Reader(const Terrix_Reader& other) = default;
+Terrix_Reader& Terrix_Reader::operator=(const Terrix_Reader& other) = default;
+Terrix_Reader::~Terrix_Reader() = default;
+
+std::int32_t Terrix_Reader::Open(const wchar_t* path) {
+  Close();
+  // Update mode: the element records may be written back in place.
+  if (!state_->map.file.Open(path, core::OpenMode::Update)) return Result::CannotOpen;
+  return ReadHeadInfo();
+}
+
+std::int32_t Terrix_Reader::ReadHeadInfo() {
+  format::OpenedMap& map = state_->map;
+  const std::int32_t rc = format::ReadHeadArea(map.file, map.head, format::KindPolicy::Editable);
+  // A refused file or one whose directory lies beyond the limits is closed at
+  // once; a magic that does not match leaves it open until Close.
+  if (rc == Result::Refused || rc == Result::CannotOpen) map.Close();
+  return rc;
+}
+
+void Terrix_Reader::Close() { state_->map.Close(); }
+
+int Terrix_Reader::GetInfo(int* count, int* shapeType, int* ticCount) {
+  const format::OpenedMap& map = state_->map;
+  const TERRIX_Element& c = map.head.counts;
+  const bool region = map.Kind() == format::FileKind::Region;
+  if (count != nullptr) format::StoreIndexCount(region ? c.regionRecordCount : c.elementRecordCount, count);
+  if (shapeType != nullptr) {
+    switch (map.Kind()) {
+      case format::FileKind::Point:
+        *shapeType = ShapeType::Point;
+        break;
+      case format::FileKind::Line:
+        *shapeType = ShapeType::Line;
+        break;
+      case format::FileKind::Region:
+        *shapeType = ShapeType::Polygon;
+        break;
+      default:
+        break;  // a table file has no shape type: the caller's value stays
+    }
+  }
+  if (ticCount != nullptr) *ticCount = map.head.ticCount;
+  return region ? c.regionCount : c.elementCount;
+}
+
+void Terrix_Reader::GetExtentInfo(double* xmin, double* ymin, double* xmax, double* ymax) {
+  state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
+}
+
+char Terrix_Reader::GetProjection(MAP_PARAstruct* projection) { return state_->map.ProjectionInfo(projection); }
+
+std::int32_t Terrix_Reader::GetTicInfo(int index, TERRIX_Tic_Info* tic) { return state_->map.ReadTic(index, tic); }
+
+}  // namespace Terrix

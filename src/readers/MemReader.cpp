@@ -1,0 +1,94 @@
+// Terrix_MemReader: object, opening, head area queries and control points.
+#include "terrix/MemReader.h"
+
+#include "format/Layout.h"
+#include "readers/MemReaderState.h"
+#include "terrix/ResultCodes.h"
+
+namespace Terrix {
+
+namespace {
+
+// The shape type code of a file kind, as the memory reader reports it.
+int ShapeTypeOfKind(int kind) {
+  switch (kind) {
+    case format::FileKind::Point:
+      return ShapeType::Point;
+    case format::FileKind::Line:
+    case format::FileKind::Network:
+      return ShapeType::Line;
+    case format::FileKind::Region:
+      return ShapeType::Polygon;
+    default:
+      return -1;
+  }
+}
+
+// The memory reader's counts answer for any file kind.
+int CountPair(std::int32_t elements, std::int32_t records, int* count) {
+  format::StoreIndexCount(records, count);
+  return elements;
+}
+
+}  // namespace
+
+Terrix_MemReader::Terrix_MemReader() : state_(std::make_shared<detail::MemReaderState>()) {}
+Terrix_MemReader::Terrix_MemReader(const Terrix_MemReader& other) = default;
+Terrix_MemReader& Terrix_MemReader::operator=(const Terrix_MemReader& other) = default;
+Terrix_MemReader::~Terrix_MemReader() = default;
+
+std::int32_t Terrix_MemReader::Open(const wchar_t* path) {
+  Close();
+  if (!state_->map.file.Open(path, core::OpenMode::Read)) return Result::CannotOpen;
+  return ReadHeadInfo();
+}
+
+std::int32_t Terrix_MemReader::ReadHeadInfo() {
+  format::OpenedMap& map = state_->map;
+  const std::int32_t rc = format::ReadHeadArea(map.file, map.head, format::KindPolicy::AnyKind);
+  state_->kind = map.Kind();
+  return rc;
+}
+
+void Terrix_MemReader::Close() {
+  detail::MemReaderState& s = *state_;
+  s.map.Close();
+  s.kind = 0;
+}
+
+int Terrix_MemReader::GetShapeType() { return ShapeTypeOfKind(state_->kind); }
+
+int Terrix_MemReader::GetPntCount(int* count) {
+  const TERRIX_Element& c = state_->map.head.counts;
+  return CountPair(c.elementCount, c.elementRecordCount, count);
+}
+
+int Terrix_MemReader::GetArcCount(int* count) { return GetPntCount(count); }
+
+int Terrix_MemReader::GetNetPntCount(int* count) {
+  const TERRIX_Element& c = state_->map.head.counts;
+  return CountPair(c.nodeCount, c.nodeRecordCount, count);
+}
+
+int Terrix_MemReader::GetRegCount(int* count) {
+  const TERRIX_Element& c = state_->map.head.counts;
+  return CountPair(c.regionCount, c.regionRecordCount, count);
+}
+
+void Terrix_MemReader::GetExtentInfo(double* xmin, double* ymin, double* xmax, double* ymax) {
+  state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
+}
+
+char Terrix_MemReader::GetProjection(MAP_PARAstruct* projection) { return state_->map.ProjectionInfo(projection); }
+
+int Terrix_MemReader::GetTicCount() { return state_->map.TicCount(); }
+
+std::int32_t Terrix_MemReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) { return state_->map.ReadTic(index, tic); }
+
+std::int32_t Terrix_MemReader::GetTopoInfo(int index, TERRIX_Topology* topology) {
+  return state_->map.ReadTopology(index, topology);
+}
+
+void Terrix_MemReader::ReadAsPolyArc() { state_->kind = format::FileKind::Line; }
+
+}  // namespace Terrix
