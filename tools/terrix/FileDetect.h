@@ -1,0 +1,14 @@
+// Recognises the files the tool handles by their magic, not by their name.
+#pragma once
+
+#include <string>
+
+namespace terrix {
+
+enum class FileType { VectorMap, Project, ColorLibrary, Legend, Unknown };
+
+/// Reads the first bytes of the file. Throws ToolError when it cannot be read.
+FileType DetectFileType(const std::string& path);
+const char* FileTypeName(FileType type);
+
+}  // namespace terrix

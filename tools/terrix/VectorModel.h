@@ -1,0 +1,82 @@
+// A vector map file as the tool sees it: element classes with their attribute
+// tables, elements as rings of vertices, attribute values as JSON values.
+#pragma once
+
+#include <TerrixLib.h>
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace terrix {
+
+using Json = nlohmann::ordered_json;
+
+struct Vertex {
+  double x;
+  double y;
+};
+using Ring = std::vector<Vertex>;
+
+/// An element's shape: a point (one part, one vertex), a line (one part) or a
+/// polygon (its rings in stored order); shapeType 0 for a table row.
+struct Shape {
+  int shapeType = 0;
+  std::vector<Ring> parts;
+};
+
+/// What a file holds: points, lines, arcs, nodes, regions or table rows.
+enum class ElementClass { Point, Line, Arc, Node, Region, Row };
+const char* ElementClassName(ElementClass c);
+
+struct FieldDesc {
+  std::string name;  // UTF-8
+  int typeCode = 0;
+  int width = 0;
+};
+
+struct TableDesc {
+  std::int32_t status = Terrix::Result::Success;  // of loading the table
+  std::vector<FieldDesc> fields;
+  int recordCount = 0;
+};
+
+struct ClassInfo {
+  ElementClass elementClass;
+  int attributeSelector;  // the reader's table selector for this class
+  int count;              // element indices the reads accept
+};
+
+class VectorFile {
+ public:
+  /// Opens the file; throws ToolError when it cannot be opened or is refused.
+  explicit VectorFile(const std::string& path);
+  int Kind();
+  const char* KindName();
+  const std::string& Path() const { return path_; }
+  /// The element classes of the file kind, in export order.
+  std::vector<ClassInfo> Classes();
+  /// Reads element `index` of a class: Result::Success, Result::NotInUse for
+  /// a deleted element, or another failure code.
+  std::int32_t ReadElement(ElementClass c, int index, Shape& shape, std::string* noteUtf8);
+  /// Selects and describes the attribute table of a selector.
+  TableDesc DescribeTable(int selector);
+  /// The values of record `index` of the table selected by DescribeTable.
+  Json ReadProperties(const TableDesc& table, int index);
+  Terrix::Terrix_FastReader& Reader() { return reader_; }
+
+ private:
+  std::string path_;
+  Terrix::Terrix_FastReader reader_;
+};
+
+/// Groups a polygon's rings: ring 0 is an outer ring; a further ring is a hole
+/// of the outer ring before it when its orientation is opposite to ring 0's,
+/// else it starts another polygon. Returns polygons as lists of ring indices.
+std::vector<std::vector<std::size_t>> GroupRings(const std::vector<Ring>& rings);
+
+/// Twice the signed area of a ring (shoelace): negative for clockwise.
+double SignedArea2(const Ring& ring);
+
+}  // namespace terrix
