@@ -1,0 +1,96 @@
+// Builds Geometry containers for the geometry tests, with calloc'ed arrays as the
+// container expects, and releases them through DestroyGeometry.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "terrix/Geometry.h"
+
+namespace testing_geometry {
+
+struct GeometryDeleter {
+  void operator()(Terrix::Geometry* g) const { Terrix::DestroyGeometry(g); }
+};
+using GeometryPtr = std::unique_ptr<Terrix::Geometry, GeometryDeleter>;
+
+struct XY {
+  double x;
+  double y;
+};
+
+template <class T>
+T* CallocCopy(const std::vector<T>& values) {
+  if (values.empty()) return nullptr;
+  T* out = static_cast<T*>(std::calloc(values.size(), sizeof(T)));
+  if (out == nullptr) throw std::bad_alloc();
+  for (std::size_t i = 0; i < values.size(); ++i) out[i] = values[i];
+  return out;
+}
+
+/// A container of the given type whose vertices are `points` and whose part
+/// table is `starts` (taken as given, so malformed tables can be built). z and m
+/// get distinct values (1000 + i and 2000 + i) so their movement can be followed.
+inline GeometryPtr MakeGeometry(std::int32_t type, const std::vector<XY>& points,
+                                const std::vector<std::int32_t>& starts) {
+  GeometryPtr g(Terrix::CreateGeometry());
+  g->type = type;
+  g->id = -1;
+  std::vector<double> x, y, z, m;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    x.push_back(points[i].x);
+    y.push_back(points[i].y);
+    z.push_back(1000.0 + static_cast<double>(i));
+    m.push_back(2000.0 + static_cast<double>(i));
+  }
+  g->vertexCount = static_cast<std::int32_t>(points.size());
+  g->x = CallocCopy(x);
+  g->y = CallocCopy(y);
+  g->z = CallocCopy(z);
+  g->m = CallocCopy(m);
+  g->partCount = static_cast<std::int32_t>(starts.size());
+  g->partStart = CallocCopy(starts);
+  std::vector<std::int32_t> kinds(starts.size(), Terrix::PartKind::InnerRing);
+  if (!kinds.empty()) kinds[0] = Terrix::PartKind::Ring;
+  g->partType = CallocCopy(kinds);
+  return g;
+}
+
+/// A point container as the readers build it: one vertex, no parts.
+inline GeometryPtr MakePoint(double x, double y) {
+  GeometryPtr g = MakeGeometry(Terrix::ShapeType::Point, {{x, y}}, {});
+  g->minX = g->maxX = x;
+  g->minY = g->maxY = y;
+  return g;
+}
+
+inline std::vector<XY> VerticesOf(const Terrix::Geometry& g) {
+  std::vector<XY> out;
+  for (std::int32_t i = 0; i < g.vertexCount; ++i) out.push_back({g.x[i], g.y[i]});
+  return out;
+}
+
+inline bool operator==(const XY& a, const XY& b) {
+  return a.x == b.x && a.y == b.y;
+}
+
+// Closed squares of side `side` with their lower-left corner at (x0, y0).
+inline std::vector<XY> ClockwiseSquare(double x0, double y0, double side) {
+  return {{x0, y0}, {x0, y0 + side}, {x0 + side, y0 + side}, {x0 + side, y0}, {x0, y0}};
+}
+inline std::vector<XY> CounterClockwiseSquare(double x0, double y0, double side) {
+  return {{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}, {x0, y0}};
+}
+
+inline std::vector<XY> Concat(std::initializer_list<std::vector<XY>> rings) {
+  std::vector<XY> out;
+  for (const auto& r : rings) out.insert(out.end(), r.begin(), r.end());
+  return out;
+}
+
+}  // namespace testing_geometry
