@@ -197,12 +197,14 @@ TEST_F(ProjectTest, ProjectionCoefficientRule) {
     std::memset(&out, 0x5A, sizeof out);
     EXPECT_EQ(prj.GetProjectionInfo(&out), static_cast<char>(c.type));
     EXPECT_EQ(out.type, c.type);
-    EXPECT_EQ(out.coefficient, c.handedOut) << "type " << int(c.type) << " stored " << c.stored;
+    const double coefficient = out.coefficient;  // packed field: copy before binding
+    EXPECT_EQ(coefficient, c.handedOut) << "type " << int(c.type) << " stored " << c.stored;
     EXPECT_EQ(out.params0[0], 0);  // copied from the head, not left from before
     // The head keeps its own value: a second copy follows the same rule again.
     MAP_PARAstruct again{};
     prj.GetProjectionInfo(&again);
-    EXPECT_EQ(again.coefficient, c.handedOut);
+    const double againCoefficient = again.coefficient;
+    EXPECT_EQ(againCoefficient, c.handedOut);
   }
 }
 
