@@ -184,17 +184,18 @@ TEST_F(ColorLibTest, InkCountsBeyondTheRoomAreClamped) {
   for (int j = 0; j < 36; ++j) b.Ink(j, 0, 0, 0, 10);
   b.Ink(27, 0, 0, 0, 0).Ink(28, 255, 255, 255, 255);  // ink 28 is beyond what a colour can name
   b.AddColor(0, 0, 0, 0, std::vector<std::uint8_t>(28, 255));
+  b.AddColor(200, 200, 200, 200);  // right behind colour 1's last amount
   Terrix_ColorLib lib;
-  ASSERT_EQ(lib.LoadColors(Write("c.lib", b.Build()).c_str()), 1);
+  ASSERT_EQ(lib.LoadColors(Write("c.lib", b.Build()).c_str()), 2);
   EXPECT_CMYK(lib.GetCMYK(1), 0, 0, 0, 100);  // 27 inks of yellow 10: 270 saturates; no black
   EXPECT_RGB(lib.GetRGB(1), 255, 255, 0);
 
   b.InkCount(32767);
-  ASSERT_EQ(lib.LoadColors(Write("c2.lib", b.Build()).c_str()), 1);
+  ASSERT_EQ(lib.LoadColors(Write("c2.lib", b.Build()).c_str()), 2);
   EXPECT_RGB(lib.GetRGB(1), 255, 255, 0);
 
   b.InkCount(-5);
-  ASSERT_EQ(lib.LoadColors(Write("c3.lib", b.Build()).c_str()), 1);
+  ASSERT_EQ(lib.LoadColors(Write("c3.lib", b.Build()).c_str()), 2);
   EXPECT_RGB(lib.GetRGB(1), 255, 255, 255);  // the base unchanged
   EXPECT_RGB(TERRIXCLR2RGB(ColorOf(b, 0), HeadOf(b)), 255, 255, 255);
 }
