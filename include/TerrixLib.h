@@ -3,11 +3,16 @@
 #pragma once
 
 #include "terrix/CodePage.h"
+#include "terrix/ColorLib.h"
 #include "terrix/Export.h"
 #include "terrix/FastReader.h"
 #include "terrix/Functions.h"
 #include "terrix/Geometry.h"
+#include "terrix/Legend.h"
 #include "terrix/MemReader.h"
+#include "terrix/Prj.h"
 #include "terrix/Reader.h"
 #include "terrix/Records.h"
 #include "terrix/ResultCodes.h"
+#include "terrix/StyleRecords.h"
+#include "terrix/Symbol.h"

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/ProjectionRule.h"
 #include "format/Layout.h"
 #include "terrix/ResultCodes.h"
 
@@ -29,15 +30,7 @@ bool OpenedMap::SectionOffset(int entry, std::uint64_t& offset) const {
   return true;
 }
 
-char OpenedMap::ProjectionInfo(MAP_PARAstruct* out) const {
-  const char type = static_cast<char>(head.projection.type);
-  if (out == nullptr) return type;
-  std::memset(out, 0, sizeof *out);
-  *out = head.projection;
-  // NaN compares false and is kept; exactly 0.001 is kept.
-  if (head.projection.type == 0 || head.projection.coefficient < 0.001) out->coefficient = 1.0;
-  return type;
-}
+char OpenedMap::ProjectionInfo(MAP_PARAstruct* out) const { return core::HandOutProjection(head.projection, out); }
 
 void OpenedMap::ExtentInfo(double* xmin, double* ymin, double* xmax, double* ymax) const {
   if (xmin != nullptr) *xmin = head.extent[0];

@@ -1,0 +1,70 @@
+// Terrix_Prj: the map project file, a list of the files that make up a map.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "terrix/Export.h"
+#include "terrix/Records.h"
+#include "terrix/StyleRecords.h"
+
+namespace Terrix {
+
+/// Loads a map project file, answers questions about the project and its items,
+/// changes items in memory and writes them back into the file. Each object
+/// holds its own copy of the items: copies are independent.
+///
+/// Item kinds cross the interface as shape type codes: 1 point, 3 line,
+/// 5 region, 7 and 9 for two further kinds (stored as 1, 0, 2, 7 and 11).
+/// Item indices count from 0; an index outside the loaded items is refused
+/// with Result::IoError.
+class TERRIX_API Terrix_Prj {
+ public:
+  Terrix_Prj();
+  Terrix_Prj(const Terrix_Prj& other);
+  Terrix_Prj& operator=(const Terrix_Prj& other);
+  ~Terrix_Prj();
+
+  /// Loads the head and the items: the item count (0 or more, or the stored
+  /// count when it is negative, in which case nothing is loaded) on success,
+  /// Result::CannotOpen, Result::BadMagic (magic or a format number other
+  /// than 9) or Result::IoError on failure.
+  std::int32_t LoadProject(const wchar_t* path);
+  /// Replaces the head with the one of the existing file at `path` and writes
+  /// the object's items over the file's item table. Writes at most the items
+  /// both the file's head counts and the object holds; returns how many, or
+  /// Result::CannotOpen, Result::IoError, Result::WriteBackFailed, or
+  /// Result::NotHandled when the file's item table overlaps its head.
+  std::int32_t SaveProject(const wchar_t* path);
+
+  /// Stores the four extent values, in head order, through the pointers given.
+  void GetExtentInfo(double* extent0, double* extent1, double* extent2, double* extent3);
+  /// The projection type; with `out`, also the projection, its coefficient at
+  /// offset 52 set to 1.0 when the type is 0 or the coefficient is below 0.001.
+  char GetProjectionInfo(MAP_PARAstruct* out);
+  /// First token of the project description, or "NULL"; `out` holds 128 wide
+  /// characters. Returns 0.
+  std::int32_t GetMpjDesc(wchar_t* out);
+  /// First token of the item's description, or "NULL"; `out` holds 194 wide
+  /// characters. Returns 0, or Result::IoError for an index out of range.
+  std::int32_t GetItemDesc(int index, wchar_t* out);
+  /// The item's values through the pointers given and the first token of its
+  /// name (or "字段名错误") into `name`, which holds 128 wide characters.
+  /// Returns the item's interface kind code, 0 for a stored kind not in the
+  /// table, or Result::IoError for an index out of range.
+  std::int32_t GetItemInfo(int index, wchar_t* name, double* value1, double* value2);
+  /// Changes an item in memory: values, name when given (cut to 127 bytes of
+  /// 8-bit text), and kind when `kind` is an interface kind code. Returns the
+  /// stored kind byte sign-extended, 0 with no items loaded, or
+  /// Result::IoError for an index out of range.
+  std::int32_t SetItemInfo(int index, const wchar_t* name, double value1, double value2, int kind);
+
+ private:
+  /// The item at `index`, or null when it is out of range.
+  PROJECTITEM* Item(int index);
+
+  PROJECTHEAD head_;
+  std::vector<PROJECTITEM> items_;
+};
+
+}  // namespace Terrix
