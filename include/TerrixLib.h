@@ -9,3 +9,4 @@
 #include "terrix/Geometry.h"
 #include "terrix/Records.h"
 #include "terrix/ResultCodes.h"
+#include "terrix/Writer.h"
