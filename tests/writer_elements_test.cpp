@@ -47,8 +47,8 @@ TEST_F(WriterElements, NoteTextsKindsAndOffsets) {
   TERRIX_PntInfo shown = wt::InUsePoint(1, 5);
   std::memset(shown.display0, 0xA5, sizeof shown.display0);
   std::memset(shown.display1, 0x5A, sizeof shown.display1);
-  shown.noteLength = 99;   // set by the writer
-  shown.pointKind = 7;     // set by the writer
+  shown.noteLength = 99;  // set by the writer
+  shown.pointKind = 7;    // set by the writer
   EXPECT_EQ(w.AddPointInfo(shown, *none, "ab"), Result::Success);
   EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(2, 3), *none, ""), Result::Success);
   EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1.5, 4), *none, "cde"), Result::Success);
@@ -205,7 +205,8 @@ TEST_F(WriterElements, PolygonsArcsAndLists) {
   arc.u8(1).zeros(9).i32(4).u32(2 + 16 * 13).zeros(4).u16(1).zeros(1).u8(1).u32(1).u32(0x3DCCCCCD);
   arc.zeros(1).f32(1.0f).f32(1.0f).u32(1).zeros(10);
   ASSERT_EQ(arc.size(), 57u);
-  EXPECT_EQ(tb::Bytes(f.bytes.begin() + f.Offset(0) + 4 * 57, f.bytes.begin() + f.Offset(0) + 5 * 57), arc.data());
+  EXPECT_EQ(tb::Bytes(f.bytes.begin() + f.Offset(0) + 4 * 57, f.bytes.begin() + f.Offset(0) + 5 * 57),
+            arc.data());
 
   const std::vector<std::int32_t> counts = {4, 5, 0, 1, 2, 3, 0, 5, 0, 1, 0};
   for (int i = 0; i < 11; ++i) EXPECT_EQ(f.Count(i), counts[i]) << "word " << i;

@@ -21,8 +21,9 @@ std::uint64_t Bits(double d) {
 }
 
 /// The head area of a new, empty file of `kind` as the format description gives it.
-tb::ByteWriter ExpectedHeadArea(const char* magic, std::int16_t kind, std::vector<std::pair<std::uint32_t, std::uint32_t>> dir,
-                                 const std::vector<std::int32_t>& counts, const double extent[4]) {
+tb::ByteWriter ExpectedHeadArea(const char* magic, std::int16_t kind,
+                                std::vector<std::pair<std::uint32_t, std::uint32_t>> dir,
+                                const std::vector<std::int32_t>& counts, const double extent[4]) {
   tb::ByteWriter w;
   w.raw(magic, 8).i16(kind).i16(0).i32(657).i32(16).zeros(71);
   // Projection: zero except the three parameters that start at 1.0.
@@ -121,7 +122,6 @@ TEST_F(WriterLayout, LineFileOfOneLine) {
 }
 
 TEST_F(WriterLayout, RegionFileSectionsAndArcListOffset) {
-
   Terrix_Writer w;
   ASSERT_EQ(w.Create(dir.WidePath("r.wt").c_str(), 2), Result::Success);
   wt::OwnedGeometry g({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});

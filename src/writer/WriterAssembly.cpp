@@ -90,7 +90,9 @@ SectionPlan PlanSections(const detail::WriterState& s) {
 }
 
 /// The extent as the head area and the per-element extent records hold it.
-std::array<double, 4> ExtentWords(const detail::Extent& e) { return {e.minX, e.minY, e.maxX, e.maxY}; }
+std::array<double, 4> ExtentWords(const detail::Extent& e) {
+  return {e.minX, e.minY, e.maxX, e.maxY};
+}
 static_assert(sizeof(std::array<double, 4>) == format::kExtentSize);
 
 /// Writes `count` copies of the extent and then `count` copies of the word 65536.

@@ -113,7 +113,8 @@ std::int32_t Terrix_Writer::AddFieldInfo(const wchar_t* name, int type, int widt
   }
   s.fieldHead.recordLength += static_cast<std::uint32_t>(width);
   s.fieldHead.fieldCount = static_cast<std::int16_t>(i + 1);
-  s.fieldHead.recordOffset = static_cast<std::uint32_t>(format::kFieldHeadSize + format::kFieldSize * (i + 1));
+  s.fieldHead.recordOffset =
+      static_cast<std::uint32_t>(format::kFieldHeadSize + format::kFieldSize * (i + 1));
   return static_cast<std::int32_t>(i + 1);
 }
 

@@ -44,7 +44,9 @@ class CollectionMark {
   TERRIX_Element counts_;
 };
 
-std::int32_t ToI32(std::size_t n) { return static_cast<std::int32_t>(n); }
+std::int32_t ToI32(std::size_t n) {
+  return static_cast<std::int32_t>(n);
+}
 
 /// Counts words 0 and 1: elements and records of section 0 (L records, record 0 included).
 void SetSectionZeroCounts(TERRIX_Element& c, std::size_t records) {
@@ -61,9 +63,9 @@ void SetElementCounts(TERRIX_Element& c, std::size_t sectionZeroRecords, std::in
   c.nodeRecordCount = nodeRecords;
   c.regionCount = regionRecords > 0 ? ToI32(regionRecords - 1) : 0;
   c.regionRecordCount = ToI32(regionRecords);
-  c.further[0] = 0;                               // word 6
-  c.further[1] = ToI32(sectionZeroRecords);       // word 7
-  c.further[3] = format::kWriterCounterWord9;     // word 9; words 8 and 10 stay
+  c.further[0] = 0;                            // word 6
+  c.further[1] = ToI32(sectionZeroRecords);    // word 7
+  c.further[3] = format::kWriterCounterWord9;  // word 9; words 8 and 10 stay
 }
 
 /// Vertices [begin, end) of part `part`: the part range rule, with any part
@@ -209,7 +211,8 @@ std::int32_t Terrix_Writer::AddPolygonInfo(TERRIX_RegInfo record, const Geometry
     std::int64_t separators = 0;
     for (std::int32_t i = 0; i < parts; ++i) {
       // A further outer ring (kind 2) makes no arc; its separator stays.
-      const bool skipped = i > 0 && geometry.partType != nullptr && geometry.partType[i] == PartKind::OuterRing;
+      const bool skipped =
+          i > 0 && geometry.partType != nullptr && geometry.partType[i] == PartKind::OuterRing;
       if (i > 0) {
         s.regionArcList.push_back(0);
         ++separators;

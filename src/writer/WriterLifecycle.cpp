@@ -145,6 +145,8 @@ void Terrix_Writer::Flush() {
   s.flushed = true;
 }
 
-void Terrix_Writer::Close() { state_->Reset(); }
+void Terrix_Writer::Close() {
+  state_->Reset();
+}
 
 }  // namespace Terrix
