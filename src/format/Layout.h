@@ -27,7 +27,7 @@ const char* MagicOfKind(int kind);
 
 // Head area, at offset 0 of every file. The readers walk it with relative skips.
 constexpr std::uint32_t kHeadSize = sizeof(TERRIX_HEAD);  // 20
-constexpr std::uint32_t kReservedAfterHead = 71;          // 20 .. 91
+constexpr std::uint32_t kReservedAfterHead = 71;           // 20 .. 91
 constexpr std::uint32_t kProjectionOffset = 91;
 constexpr std::uint32_t kCountsOffset = 260;
 constexpr std::uint32_t kExtentOffset = 304;
@@ -50,8 +50,7 @@ constexpr std::uint32_t kDirectoryEntrySize = sizeof(TERRIX_Part);  // 10
 // The layout the writer gives every file.
 constexpr std::uint32_t kWriterDirectoryOffset = 657;
 constexpr std::uint32_t kWriterDirectoryCount = 16;
-constexpr std::uint32_t kFirstSectionOffset =
-    kWriterDirectoryOffset + kWriterDirectoryCount * kDirectoryEntrySize;
+constexpr std::uint32_t kFirstSectionOffset = kWriterDirectoryOffset + kWriterDirectoryCount * kDirectoryEntrySize;
 static_assert(kFirstSectionOffset == 817);
 constexpr std::uint16_t kDirectoryFlag = 0xFFFF;
 
@@ -75,16 +74,16 @@ constexpr int TableEndMark = 1;  // table file: two zero bytes
 }  // namespace Section
 
 // Element and coordinate sections.
-constexpr std::uint32_t kPointRecordSize = sizeof(TERRIX_PntInfo);      // 93
-constexpr std::uint32_t kLineRecordSize = sizeof(TERRIX_LineInfo);      // 57
-constexpr std::uint32_t kRegionRecordSize = sizeof(TERRIX_RegInfo);     // 40
-constexpr std::uint32_t kNodeRecordSize = sizeof(TERRIX_NetPntInfo);    // 55
-constexpr std::uint32_t kTopologyRecordSize = sizeof(TERRIX_Topology);  // 24
-constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);       // 32
-constexpr std::uint32_t kCoordinatePairSize = 16;                       // f64 x, f64 y
-constexpr std::uint32_t kArcListValueSize = 4;                          // i32
+constexpr std::uint32_t kPointRecordSize = sizeof(TERRIX_PntInfo);       // 93
+constexpr std::uint32_t kLineRecordSize = sizeof(TERRIX_LineInfo);       // 57
+constexpr std::uint32_t kRegionRecordSize = sizeof(TERRIX_RegInfo);      // 40
+constexpr std::uint32_t kNodeRecordSize = sizeof(TERRIX_NetPntInfo);     // 55
+constexpr std::uint32_t kTopologyRecordSize = sizeof(TERRIX_Topology);   // 24
+constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);        // 32
+constexpr std::uint32_t kCoordinatePairSize = 16;                        // f64 x, f64 y
+constexpr std::uint32_t kArcListValueSize = 4;                           // i32
 constexpr std::uint32_t kNodeStyleBlockSize = 94;
-constexpr std::uint32_t kMaxNoteBytes = 259;       // notes are cut here and terminated
+constexpr std::uint32_t kMaxNoteBytes = 259;  // notes are cut here and terminated
 constexpr std::uint32_t kCoordinateLeadBytes = 2;  // the writer's first item is at offset 2
 constexpr std::uint8_t kStateInUse = 1;
 constexpr std::uint32_t kPerElementExtentSize = 32;
@@ -133,8 +132,6 @@ constexpr std::uint32_t kU32At43Value = 1;
 }  // namespace RingArc
 
 /// Element i of the interface is record i + 1: record 0 of each table is reserved.
-constexpr std::int64_t RecordOfElement(std::int64_t element) {
-  return element + 1;
-}
+constexpr std::int64_t RecordOfElement(std::int64_t element) { return element + 1; }
 
 }  // namespace Terrix::format
