@@ -69,7 +69,8 @@ TEST_F(WriterElements, NoteTextsKindsAndOffsets) {
   TERRIX_PntInfo stored;
   std::memcpy(&stored, f.bytes.data() + s0 + 93, sizeof stored);
   EXPECT_EQ(stored.state, 1);
-  EXPECT_EQ(stored.x, 1.0);
+  const double storedX = stored.x;  // packed: copied out before comparing
+  EXPECT_EQ(storedX, 1.0);
   EXPECT_EQ(std::memcmp(stored.display0, shown.display0, sizeof stored.display0), 0);
   EXPECT_EQ(std::memcmp(stored.display1, shown.display1, sizeof stored.display1), 0);
 
