@@ -16,3 +16,4 @@
 #include "terrix/ResultCodes.h"
 #include "terrix/StyleRecords.h"
 #include "terrix/Symbol.h"
+#include "terrix/Writer.h"

@@ -102,6 +102,35 @@ constexpr std::uint8_t kFieldHeadMagic1 = 0x44;                     // 'D'
 constexpr std::uint16_t kFieldHeadMagic2 = 0x4460;
 constexpr std::size_t kFieldNameSize = sizeof(TERRIX_Field::fieldName);  // 20
 
+// The writer's fixed choices within the layout.
+/// Bytes 2..5 of every attribute head the writer makes: the date 2012-05-22 (u16 year, u8, u8).
+constexpr std::uint8_t kWriterDateStamp[4] = {0xDC, 0x07, 0x05, 0x16};
+constexpr std::uint8_t kWriterFieldFlag = 1;        // TERRIX_Field::fieldFlag
+constexpr std::uint8_t kRecordFlag = 1;             // byte 0 of every attribute record the writer makes
+constexpr std::uint32_t kRecordFlagSize = 1;        // the first field's value starts behind it
+constexpr std::uint32_t kTableEndMarkSize = 2;      // section 1 of a table file: zero bytes
+constexpr double kWriterProjectionParam = 1.0;      // MAP_PARAstruct param141, param153, param161
+constexpr std::int32_t kWriterNodeRecordCount = 1;  // counts word 3: the node table's reserved record
+constexpr std::int32_t kWriterCounterWord9 = 1;     // counts word 9 once an element exists
+
+/// The arc record the writer gives every ring of a polygon (57 bytes, all zero except these
+/// display parameters and the state; point count and offset are set as for any arc).
+namespace RingArc {
+constexpr std::size_t kU16At22 = 22;
+constexpr std::uint16_t kU16At22Value = 1;
+constexpr std::size_t kU8At25 = 25;
+constexpr std::uint8_t kU8At25Value = 1;
+constexpr std::size_t kU32At26 = 26;
+constexpr std::uint32_t kU32At26Value = 1;
+constexpr std::size_t kF32At30 = 30;
+constexpr float kF32At30Value = 0.1f;  // bits 0x3DCCCCCD
+constexpr std::size_t kF32At35 = 35;
+constexpr std::size_t kF32At39 = 39;
+constexpr float kF32UnitValue = 1.0f;  // at 35 and 39
+constexpr std::size_t kU32At43 = 43;
+constexpr std::uint32_t kU32At43Value = 1;
+}  // namespace RingArc
+
 /// Element i of the interface is record i + 1: record 0 of each table is reserved.
 constexpr std::int64_t RecordOfElement(std::int64_t element) { return element + 1; }
 
