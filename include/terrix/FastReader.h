@@ -48,9 +48,54 @@ class TERRIX_API Terrix_FastReader {
   // Well-known-binary export.
 
   // Attribute access.
+  /// Loads the table that `selector` names (0 line or arc, 1 point or node,
+  /// 2 region, 7 the table of a table file) and makes it current; a table the
+  /// file does not have leaves the previous selector in place.
+  void SetAttributeType(int selector);
+  /// Loads the current table if needed: its field count, or the load's code.
+  std::int32_t GetFieldCount();
+  /// Loads the current table if needed: its element records (the leading
+  /// record not counted), or the load's code.
+  std::int32_t GetRecordCount();
+  /// Describes a loaded field: its type code as a signed byte, or -9980. `name`
+  /// gets the name's first word and must hold 21 wide characters.
+  std::int32_t GetFieldInfo(int field, wchar_t* name, int* width, int* auxLength, int* auxByte);
+  /// Index of the first loaded field whose name starts with the key's first
+  /// word, compared without regard to case; -1 when none does.
+  std::int32_t GetFieldIndex(const wchar_t* name);
+  // Typed reads of element `record`, field `field` of the loaded table: the
+  // field's bytes reinterpreted, or the zero of the type when there is none.
+  // The three pointers point into a buffer of the reader that the next typed
+  // read, a change of table or Close overwrites.
+  const char* ReadStringAttribute(int record, int field);
+  const char* ReadTextAttribute(int record, int field);
+  unsigned char ReadByteAttribute(int record, int field);
+  short ReadShortAttribute(int record, int field);
+  std::int32_t ReadLongAttribute(int record, int field);
+  float ReadFloatAttribute(int record, int field);
+  double ReadDoubleAttribute(int record, int field);
+  DATE_STRUstruct ReadDateAttribute(int record, int field);
+  TIME_STRUstruct ReadTimeAttribute(int record, int field);
+  TIMESTAMPstruct ReadTimeStampAttribute(int record, int field);
+  bool ReadBoolAttribute(int record, int field);
+  /// The field's raw bytes followed by one zero byte.
+  void* ReadBinareyAttribute(int record, int field);
 
  protected:
   std::int32_t ReadHeadInfo();
+  /// Loads the head and descriptors of the table `selector` names; another
+  /// selector than the current one releases the current table first.
+  std::int32_t ReadFieldInfo(int selector);
+  /// Loads the record array of the loaded table with one file read.
+  std::int32_t ReadRecordAll();
+  /// Loads the records if needed and points the current record at the slot
+  /// of the current record index. Always Result::Success.
+  std::int32_t GetCurrentRecord();
+  /// The value read behind the pointer reads; kinds 0 (string) and 9 (text)
+  /// are trimmed of spaces.
+  void* ReadAttribute(int record, int field, int kind);
+  /// Releases the descriptors, the records and the scratch value buffer.
+  void ClearAttrBuffer();
 
  private:
   std::shared_ptr<detail::FastReaderState> state_;

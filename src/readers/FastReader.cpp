@@ -47,6 +47,7 @@ std::int32_t Terrix_FastReader::ReadHeadInfo() {
 void Terrix_FastReader::Close() {
   detail::FastReaderState& s = *state_;
   s.map.Close();
+  ClearAttrBuffer();
   s.tableSelector = 0;
 }
 

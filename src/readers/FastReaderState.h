@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "format/AttributeTable.h"
 #include "format/OpenedMap.h"
 
 namespace Terrix::detail {
@@ -15,6 +16,10 @@ struct FastReaderState {
   // Element tables.
 
   // Attribute table.
+  /// The table of the current selector: read as one block on the first value read.
+  format::AttributeTable attributes{format::RecordAccess::WholeBlock};
+  /// The selector whose table `attributes` holds, -1 when none is loaded.
+  std::int32_t loadedSelector = -1;
 };
 
 }  // namespace Terrix::detail
