@@ -67,6 +67,12 @@ std::int32_t RecordTable::Load(core::File& file, std::uint64_t offset, std::int6
   return ok ? Result::Success : Result::IoError;
 }
 
+void RecordTable::Prepare(std::int64_t count, std::uint32_t recordSize) {
+  Clear();
+  count_ = std::max<std::int64_t>(count, 0);
+  recordSize_ = recordSize;
+}
+
 void RecordTable::Clear() {
   bytes_.clear();
   bytes_.shrink_to_fit();
@@ -79,7 +85,8 @@ void RecordTable::CopyRecord(std::int64_t index, void* out) const {
   auto* dst = static_cast<std::uint8_t*>(out);
   std::memset(dst, 0, recordSize_);
   if (start < bytes_.size()) {
-    const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(recordSize_, bytes_.size() - start));
+    const std::size_t have =
+        static_cast<std::size_t>(std::min<std::uint64_t>(recordSize_, bytes_.size() - start));
     std::memcpy(dst, bytes_.data() + start, have);
   }
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "format/ElementTables.h"
 #include "format/OpenedMap.h"
 
 namespace Terrix::detail {
@@ -13,6 +14,8 @@ struct FastReaderState {
   std::int32_t tableSelector = 0;
 
   // Element tables.
+  /// Point (or node-as-point), line and polygon tables, loaded on the first element read.
+  format::ElementTables elements;
 
   // Attribute table.
 };
