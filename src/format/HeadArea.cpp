@@ -85,8 +85,7 @@ void RecordTable::CopyRecord(std::int64_t index, void* out) const {
   auto* dst = static_cast<std::uint8_t*>(out);
   std::memset(dst, 0, recordSize_);
   if (start < bytes_.size()) {
-    const std::size_t have =
-        static_cast<std::size_t>(std::min<std::uint64_t>(recordSize_, bytes_.size() - start));
+    const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(recordSize_, bytes_.size() - start));
     std::memcpy(dst, bytes_.data() + start, have);
   }
 }

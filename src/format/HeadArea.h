@@ -27,7 +27,7 @@ struct HeadArea {
 };
 
 enum class KindPolicy {
-  AnyKind,   // line, point, region, network and table files
+  AnyKind,    // line, point, region, network and table files
   Editable,  // the network kind is refused
 };
 

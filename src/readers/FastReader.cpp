@@ -51,9 +51,7 @@ void Terrix_FastReader::Close() {
   s.tableSelector = 0;
 }
 
-int Terrix_FastReader::GetShapeType() {
-  return state_->map.Kind();
-}
+int Terrix_FastReader::GetShapeType() { return state_->map.Kind(); }
 
 int Terrix_FastReader::GetPointCount(int* count) {
   const TERRIX_Element& c = state_->map.head.counts;
@@ -93,9 +91,7 @@ char Terrix_FastReader::GetProjectionInfo(MAP_PARAstruct* projection) {
   return state_->map.ProjectionInfo(projection);
 }
 
-int Terrix_FastReader::GetTicCount() {
-  return state_->map.TicCount();
-}
+int Terrix_FastReader::GetTicCount() { return state_->map.TicCount(); }
 
 std::int32_t Terrix_FastReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
   return state_->map.ReadTic(index, tic);
