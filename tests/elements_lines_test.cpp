@@ -82,7 +82,7 @@ TEST_F(LinesTest, PointCountBeyondTheCoordinateSection) {
   auto g = NewGeometry();
   Terrix::TERRIX_LineInfo info{};
   EXPECT_EQ(reader.ReadArcInfo(1, &info, g.get()), IoError);
-  EXPECT_EQ(info.pointCount, 1000);  // the record was copied before the check
+  EXPECT_EQ(Value(info.pointCount), 1000);  // the record was copied before the check
   EXPECT_EQ(g->vertexCount, 0);
   EXPECT_EQ(g->x, nullptr);
   EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), IoError);
@@ -93,7 +93,7 @@ TEST_F(LinesTest, PointCountBeyondTheCoordinateSection) {
 
   Terrix::WKBLineString wkb{};
   EXPECT_EQ(reader.ReadArcWKB(2, nullptr, &wkb), IoError);
-  EXPECT_EQ(wkb.points, nullptr);
+  EXPECT_EQ(Value(wkb.points), nullptr);
   EXPECT_EQ(reader.ReadArcWKB(2, &info, nullptr), Success);
 
   // A directory that claims a 4 GB section does not make a line fit that
@@ -117,7 +117,7 @@ TEST_F(LinesTest, FailedCoordinateReadLeavesTheArrays) {
   auto g = NewGeometry();
   Terrix::TERRIX_LineInfo info{};
   EXPECT_EQ(reader.ReadArcInfo(0, &info, g.get()), IoError);
-  EXPECT_EQ(info.pointCount, 3);
+  EXPECT_EQ(Value(info.pointCount), 3);
   ASSERT_EQ(g->vertexCount, 3);
   ASSERT_NE(g->x, nullptr);  // allocated, released by the caller
   EXPECT_EQ(g->x[2], 0.0);
@@ -126,8 +126,8 @@ TEST_F(LinesTest, FailedCoordinateReadLeavesTheArrays) {
   FileSeam::FailReadAt(1);
   Terrix::WKBLineString wkb{};
   EXPECT_EQ(reader.ReadArcWKB(0, nullptr, &wkb), IoError);
-  ASSERT_NE(wkb.points, nullptr);  // the array stays with the record
-  EXPECT_EQ(wkb.numPoints, 3u);
+  ASSERT_NE(Value(wkb.points), nullptr);  // the array stays with the record
+  EXPECT_EQ(Value(wkb.numPoints), 3u);
   std::free(wkb.points);
 }
 
@@ -142,10 +142,10 @@ TEST_F(LinesTest, WellKnownBinaryPointsAreTheStoredDoubles) {
   Terrix::WKBLineString wkb{};
   Terrix::TERRIX_LineInfo info{};
   ASSERT_EQ(reader.ReadArcWKB(0, &info, &wkb), Success);
-  EXPECT_EQ(info.pointCount, 3);
-  EXPECT_EQ(wkb.byteOrder, 0);
-  EXPECT_EQ(wkb.wkbType, 2u);
-  ASSERT_EQ(wkb.numPoints, 3u);
+  EXPECT_EQ(Value(info.pointCount), 3);
+  EXPECT_EQ(Value(wkb.byteOrder), 0);
+  EXPECT_EQ(Value(wkb.wkbType), 2u);
+  ASSERT_EQ(Value(wkb.numPoints), 3u);
   for (std::size_t j = 0; j < pts.size(); ++j) {
     EXPECT_TRUE(SameBits(wkb.points[j].x, pts[j].x)) << j;
     EXPECT_TRUE(SameBits(wkb.points[j].y, pts[j].y)) << j;
@@ -153,7 +153,7 @@ TEST_F(LinesTest, WellKnownBinaryPointsAreTheStoredDoubles) {
   std::free(wkb.points);
 
   ASSERT_EQ(reader.ReadArcWKB(1, nullptr, &wkb), Success);
-  EXPECT_EQ(wkb.numPoints, 0u);
+  EXPECT_EQ(Value(wkb.numPoints), 0u);
   std::free(wkb.points);
 }
 

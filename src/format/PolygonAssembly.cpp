@@ -60,9 +60,13 @@ namespace {
 // could hold, for a total that promises more points than the arcs give (they
 // stay (0.0, 0.0)). A larger count comes from a corrupt total, and room for it
 // is not obtained.
-std::int64_t VertexLimit(const ArcSource& source, const std::int32_t* entries, std::int64_t entryCount) {
+bool VertexCountBacked(const ArcSource& source, std::int64_t vertexCount, const std::int32_t* entries,
+                       std::int64_t entryCount) {
+  if (vertexCount < 0) return false;
   const std::int64_t filePoints = static_cast<std::int64_t>(source.file.Size() / kCoordinatePairSize);
   std::int64_t limit = filePoints;
+  // The usual polygon is settled here, without looking at its arcs.
+  if (vertexCount <= limit) return true;
   for (std::int64_t j = 0; j < entryCount; ++j) {
     const std::int64_t record = entries[j] < 0 ? -static_cast<std::int64_t>(entries[j]) : entries[j];
     if (record == 0 || !source.arcs.Contains(record)) continue;
@@ -70,7 +74,7 @@ std::int64_t VertexLimit(const ArcSource& source, const std::int32_t* entries, s
     source.arcs.CopyRecord(record, &arc);
     if (LineInUse(arc)) limit += std::clamp<std::int64_t>(arc.pointCount, 0, filePoints);
   }
-  return limit;
+  return vertexCount <= limit;
 }
 
 bool AllocateParts(Geometry* g, std::int32_t count) {
@@ -102,8 +106,7 @@ std::int32_t AssemblePolygon(const ArcSource& source, const TERRIX_RegInfo& regi
   if (listRead != Result::Success) return listRead;
 
   const ArcListShape shape = MeasureArcList(total, entries, entryCount);
-  if (shape.vertexCount < 0 || shape.vertexCount > VertexLimit(source, entries, entryCount))
-    return Result::NoMemory;
+  if (!VertexCountBacked(source, shape.vertexCount, entries, entryCount)) return Result::NoMemory;
   const auto vertexCount = static_cast<std::int32_t>(shape.vertexCount);
   const std::int32_t ringCount = shape.ringCount;
 

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "format/Coordinates.h"
-#include "format/PolygonAssembly.h"
 #include "readers/FastReaderState.h"
 #include "terrix/Records.h"
 

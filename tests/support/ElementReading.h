@@ -38,6 +38,13 @@ inline std::int32_t OpenBuilt(Reader& reader, const tb::TempDir& dir, const tb::
   return reader.Open(dir.WidePath(name).c_str());
 }
 
+/// A copy of a field of a packed record: the assertion macros bind references
+/// to their arguments, which a packed field cannot give (misaligned).
+template <typename T>
+T Value(T field) {
+  return field;
+}
+
 /// Bitwise equality of doubles, so that a NaN or -0.0 compares as stored.
 inline bool SameBits(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
