@@ -44,8 +44,28 @@ class TERRIX_API Terrix_FastReader {
   std::int32_t GetTopoInfo(int index, TERRIX_Topology* topology);
 
   // Reading elements.
+  // Element numbers count from 0: element i is record i + 1 of its table.
+  // Records and geometries may be null. A geometry should be empty: the reader
+  // stores fresh calloc'd arrays without releasing what it held.
+  /// A point of a point file, or a node of a network file presented as a point.
+  std::int32_t ReadPointInfo(int index, TERRIX_PntInfo* info, Geometry* geometry);
+  /// The note text of a point (point files only), cut at 259 bytes and
+  /// terminated; `note` needs room for 260 bytes. Without a note the buffer
+  /// is left as it was.
+  std::int32_t GetNoteInfo(int index, char* note);
+  /// A line of a line file, or an arc of a region or network file.
+  std::int32_t ReadArcInfo(int index, TERRIX_LineInfo* info, Geometry* geometry);
+  /// A polygon of a region file, assembled ring by ring from its arcs.
+  std::int32_t ReadPolygonInfo(int index, TERRIX_RegInfo* info, Geometry* geometry);
 
   // Well-known-binary export.
+  // As the element reads, with the shape in a well-known-binary record
+  // (byteOrder 0). A null `wkb` makes the call a plain read of `info`.
+  std::int32_t ReadPointWKB(int index, TERRIX_PntInfo* info, WKBPoint* wkb);
+  /// `wkb->points` is a new calloc'd array that belongs to the caller (free it).
+  std::int32_t ReadArcWKB(int index, TERRIX_LineInfo* info, WKBLineString* wkb);
+  /// Fills the ring count only; `wkb->rings` is left as it was.
+  std::int32_t ReadPolygonWKB(int index, TERRIX_RegInfo* info, WKBPolygon* wkb);
 
   // Attribute access.
   /// Loads the table that `selector` names (0 line or arc, 1 point or node,
@@ -96,6 +116,16 @@ class TERRIX_API Terrix_FastReader {
   void* ReadAttribute(int record, int field, int kind);
   /// Releases the descriptors, the records and the scratch value buffer.
   void ClearAttrBuffer();
+  /// Loads the element tables of the file's kind, once (a failed load too).
+  std::int32_t ReadGeomInfo();
+  /// Releases the point, line and polygon tables.
+  void ClearGeomBuffer();
+  /// Reads arc record |arc| (reversed for a negative number) into `points`
+  /// (x, y pairs, room for `roomPoints`); `count` gets its point count.
+  std::int32_t ReadPolyArc(int arc, std::int32_t* count, double* points, int roomPoints);
+  /// Reads a polygon's arc list: the leading total into `total`, the
+  /// listCount - 1 entries into `entries`.
+  std::int32_t ReadPolyTopo(TERRIX_RegInfo region, std::int32_t* total, std::int32_t* entries);
 
  private:
   std::shared_ptr<detail::FastReaderState> state_;

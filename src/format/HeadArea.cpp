@@ -67,6 +67,12 @@ std::int32_t RecordTable::Load(core::File& file, std::uint64_t offset, std::int6
   return ok ? Result::Success : Result::IoError;
 }
 
+void RecordTable::Prepare(std::int64_t count, std::uint32_t recordSize) {
+  Clear();
+  count_ = std::max<std::int64_t>(count, 0);
+  recordSize_ = recordSize;
+}
+
 void RecordTable::Clear() {
   bytes_.clear();
   bytes_.shrink_to_fit();

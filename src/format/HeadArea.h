@@ -45,6 +45,9 @@ class RecordTable {
   /// Reads count records of recordSize bytes at offset. Result::IoError when
   /// the read fails (what was read stays); Result::NoMemory without room.
   std::int32_t Load(core::File& file, std::uint64_t offset, std::int64_t count, std::uint32_t recordSize);
+  /// An empty table of count records that all read as zero bytes until
+  /// StoreRecord fills them; costs no memory until then.
+  void Prepare(std::int64_t count, std::uint32_t recordSize);
   void Clear();
 
   bool Contains(std::int64_t index) const { return index >= 0 && index < count_; }

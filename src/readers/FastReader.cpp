@@ -46,6 +46,7 @@ std::int32_t Terrix_FastReader::ReadHeadInfo() {
 
 void Terrix_FastReader::Close() {
   detail::FastReaderState& s = *state_;
+  s.elements.Clear();
   s.map.Close();
   ClearAttrBuffer();
   s.tableSelector = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "format/AttributeTable.h"
+#include "format/ElementTables.h"
 #include "format/OpenedMap.h"
 
 namespace Terrix::detail {
@@ -14,6 +15,8 @@ struct FastReaderState {
   std::int32_t tableSelector = 0;
 
   // Element tables.
+  /// Point (or node-as-point), line and polygon tables, loaded on the first element read.
+  format::ElementTables elements;
 
   // Attribute table.
   /// The table of the current selector: read as one block on the first value read.
