@@ -2,9 +2,9 @@
 
 #include <TerrixLib.h>
 
+#include <charconv>
 #include <cstring>
 #include <fstream>
-#include <iomanip>
 #include <sstream>
 
 #include "Encoding.h"
@@ -19,10 +19,11 @@ namespace terrix {
 
 namespace {
 
+// The shortest text that reads back as the same double.
 std::string Number(double v) {
-  std::ostringstream s;
-  s << std::setprecision(17) << v;
-  return s.str();
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, result.ptr);
 }
 
 void InfoVector(const std::string& path, std::ostream& out) {
@@ -109,7 +110,7 @@ void InfoColors(const std::string& path, std::ostream& out) {
   if (count < 0) FailWithCode(path, "loading the colour library", count);
   out << path << ": colour library, " << count << " colours, " << colors.GetHead().inkCount << " inks\n";
   for (int n = 1; n <= count; ++n) {
-    const Terrix::tagRGBTRIPLE rgb = colors.GetRGB(n);
+    const tagRGBTRIPLE rgb = colors.GetRGB(n);
     const Terrix::CMYKQUAD cmyk = colors.GetCMYK(n);
     out << "  colour " << n << ": RGB " << int(rgb.rgbtRed) << " " << int(rgb.rgbtGreen) << " " << int(rgb.rgbtBlue)
         << "  CMYK% " << int(cmyk.cmykCyan) << " " << int(cmyk.cmykMagenta) << " " << int(cmyk.cmykYellow) << " "
@@ -216,6 +217,7 @@ namespace terrix {
 namespace {
 
 struct CheckTally {
+  CheckTally(const char* checkName, bool onlyPolygons) : name(checkName), polygonsOnly(onlyPolygons) {}
   const char* name;
   bool polygonsOnly;
   long checked = 0;

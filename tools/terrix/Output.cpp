@@ -1,6 +1,7 @@
 #include "Output.h"
 
 #include <TerrixLib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +19,10 @@ PendingOutput::PendingOutput(const std::string& destination) : destination_(dest
   std::string pattern = destination + ".partial-XXXXXX";
   const int fd = mkstemp(pattern.data());
   if (fd < 0) throw ToolError(destination, std::string("cannot write: ") + std::strerror(errno));
+  // mkstemp makes the file private; give it the permissions a new file gets.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
   ::close(fd);
   temporary_ = pattern;
 }
