@@ -215,14 +215,16 @@ int WriterKind(ImportKind kind) {
   }
 }
 
+// Writes the feature's values. A missing or null value is written only when
+// `everyField` is set (table rows, which exist only through their records),
+// as the zero of the field's type.
 void WriteValues(Terrix::Terrix_Writer& writer, int element, const std::vector<FieldPlan>& plans, const Json& props,
-                 const std::string& output) {
-  if (!props.is_object()) return;
+                 const std::string& output, bool everyField) {
   for (std::size_t f = 0; f < plans.size(); ++f) {
     const FieldPlan& p = plans[f];
-    if (!props.contains(p.name)) continue;
-    const Json& v = props[p.name];
-    if (v.is_null()) continue;
+    const bool present = props.is_object() && props.contains(p.name) && !props[p.name].is_null();
+    if (!present && !everyField) continue;
+    const Json v = present ? props[p.name] : Json(p.typeCode == TypeCode::Bool ? Json(false) : p.typeCode == TypeCode::String ? Json("") : Json(0));
     const int field = static_cast<int>(f);
     bool ok = true;
     switch (p.typeCode) {
@@ -241,6 +243,34 @@ void WriteValues(Terrix::Terrix_Writer& writer, int element, const std::vector<F
     }
     if (!ok) throw ToolError(output, "writing attribute " + p.name + " of element " + std::to_string(element) + " failed");
   }
+}
+
+// The element and record counts of the written file must be those written.
+void VerifyWritten(const std::string& path, const std::string& output, ImportKind kind, long elements,
+                   bool hasFields) {
+  Terrix::Terrix_FastReader reader;
+  const std::int32_t rc = reader.Open(Utf8ToWide(path).c_str());
+  if (rc != Terrix::Result::Success) FailWithCode(output, "reading back the written file", rc);
+  int count = 0;
+  switch (kind) {
+    case ImportKind::Point:
+      reader.GetPointCount(&count);
+      break;
+    case ImportKind::Line:
+      reader.GetArcCount(&count);
+      break;
+    case ImportKind::Region:
+      reader.GetPolygonCount(&count);
+      break;
+    case ImportKind::Table:
+      count = static_cast<int>(elements);
+      break;
+  }
+  // Elements whose values were all null at the end have no record; a table
+  // file's rows are its records, so each row was given one.
+  const std::int32_t records = hasFields ? reader.GetRecordCount() : 0;
+  const bool recordsOk = kind == ImportKind::Table ? records == elements : records >= 0 && records <= elements;
+  if (count != elements || !recordsOk) throw ToolError(output, "the written file does not read back complete");
 }
 
 }  // namespace
@@ -263,6 +293,8 @@ ImportReport ImportGeoJson(const std::string& input, const std::string& output, 
     throw ToolError(input, "not a GeoJSON FeatureCollection");
 
   const std::vector<FieldPlan> plans = PlanFields(features);
+  if (kind == ImportKind::Table && plans.empty() && !features.empty())
+    throw ToolError(input, "a table file keeps its rows as attribute records: the features need properties");
   PendingOutput pending(output);
   Terrix::Terrix_Writer writer;
   std::int32_t rc = writer.Create(Utf8ToWide(pending.TemporaryPath()).c_str(), WriterKind(kind));
@@ -280,7 +312,7 @@ ImportReport ImportGeoJson(const std::string& input, const std::string& output, 
     ++report.features;
     const Json props = f.contains("properties") && f["properties"].is_object() ? f["properties"] : Json::object();
     if (kind == ImportKind::Table) {
-      WriteValues(writer, static_cast<int>(report.elements), plans, props, output);
+      WriteValues(writer, static_cast<int>(report.elements), plans, props, output, true);
       ++report.elements;
       continue;
     }
@@ -319,12 +351,14 @@ ImportReport ImportGeoJson(const std::string& input, const std::string& output, 
       }
       if (rc != Terrix::Result::Success && rc != Terrix::Result::PartSkipped)
         FailWithCode(output, "adding element " + std::to_string(element), rc);
-      WriteValues(writer, element, plans, props, output);
+      WriteValues(writer, element, plans, props, output, false);
       ++report.elements;
     }
   }
   writer.Flush();
   writer.Close();
+  // Flush reports nothing: read the file back before it takes the output's name.
+  VerifyWritten(pending.TemporaryPath(), output, kind, report.elements, !plans.empty());
   pending.Commit();
   return report;
 }
