@@ -108,6 +108,33 @@ TEST(File, BufferedReadsMatchTheFile) {
   }
 }
 
+// Sequential runs in distant parts of the file, read in turn (a polygon's arc
+// list behind all coordinates, then its points), each keep their own block:
+// every byte comes from the right place, also after the file has been moved.
+TEST(File, AlternatingRunsReadTheirOwnBytes) {
+  tb::TempDir dir;
+  const tb::Bytes content = Pattern(400000);
+  tb::WriteFile(dir.Path("big"), content);
+  File opened;
+  ASSERT_TRUE(opened.Open(dir.WidePath("big").c_str(), OpenMode::Read));
+  const std::size_t starts[3] = {10, 200003, 399000};  // the last run meets the end
+  std::size_t at[3] = {starts[0], starts[1], starts[2]};
+  std::uint8_t out[37];
+  for (int step = 0; step < 600; ++step) {
+    File moved = std::move(opened);  // the blocks travel with the file
+    opened = std::move(moved);
+    const int run = step % 3;
+    std::memset(out, 0x5A, sizeof out);
+    opened.Seek(at[run]);
+    std::size_t got = 0;
+    ASSERT_TRUE(opened.Read(out, sizeof out, got));
+    const std::size_t expect = at[run] >= content.size() ? 0 : std::min(sizeof out, content.size() - at[run]);
+    ASSERT_EQ(got, expect) << "run " << run << " at " << at[run];
+    ASSERT_EQ(std::memcmp(out, content.data() + std::min(at[run], content.size()), got), 0) << at[run];
+    at[run] += sizeof out;
+  }
+}
+
 TEST(File, SeamCountsAndFailsTheNthOperation) {
   tb::TempDir dir;
   tb::WriteFile(dir.Path("s"), Pattern(64));

@@ -27,8 +27,12 @@ struct SeamState {
 };
 thread_local SeamState seam;
 
-bool SeamFailsRead() { return ++seam.reads == seam.failRead; }
-bool SeamFailsWrite() { return ++seam.writes == seam.failWrite; }
+bool SeamFailsRead() {
+  return ++seam.reads == seam.failRead;
+}
+bool SeamFailsWrite() {
+  return ++seam.writes == seam.failWrite;
+}
 
 int OpenFlags(OpenMode mode) {
   switch (mode) {
@@ -44,15 +48,29 @@ int OpenFlags(OpenMode mode) {
 
 }  // namespace
 
-void FileSeam::Reset() { seam = SeamState{}; }
-void FileSeam::FailReadAt(long n) { seam.failRead = seam.reads + n; }
-void FileSeam::FailWriteAt(long n) { seam.failWrite = seam.writes + n; }
-long FileSeam::ReadCount() { return seam.reads; }
-long FileSeam::WriteCount() { return seam.writes; }
+void FileSeam::Reset() {
+  seam = SeamState{};
+}
+void FileSeam::FailReadAt(long n) {
+  seam.failRead = seam.reads + n;
+}
+void FileSeam::FailWriteAt(long n) {
+  seam.failWrite = seam.writes + n;
+}
+long FileSeam::ReadCount() {
+  return seam.reads;
+}
+long FileSeam::WriteCount() {
+  return seam.writes;
+}
 
-File::~File() { Close(); }
+File::~File() {
+  Close();
+}
 
-File::File(File&& other) noexcept { *this = std::move(other); }
+File::File(File&& other) noexcept {
+  *this = std::move(other);
+}
 
 File& File::operator=(File&& other) noexcept {
   if (this != &other) {
@@ -61,11 +79,10 @@ File& File::operator=(File&& other) noexcept {
     mode_ = other.mode_;
     position_ = other.position_;
     sizeAtOpen_ = other.sizeAtOpen_;
-    buffer_ = std::move(other.buffer_);
-    bufferStart_ = other.bufferStart_;
-    bufferFill_ = other.bufferFill_;
+    blocks_ = std::move(other.blocks_);
+    useClock_ = other.useClock_;
     other.fd_ = -1;
-    other.bufferFill_ = 0;
+    other.DropReadBlocks();
   }
   return *this;
 }
@@ -93,8 +110,7 @@ bool File::OpenUtf8(const char* path, OpenMode mode) {
   mode_ = mode;
   position_ = 0;
   sizeAtOpen_ = static_cast<std::uint64_t>(st.st_size);
-  bufferStart_ = 0;
-  bufferFill_ = 0;
+  DropReadBlocks();
   return true;
 }
 
@@ -103,9 +119,18 @@ void File::Close() {
   fd_ = -1;
   position_ = 0;
   sizeAtOpen_ = 0;
-  bufferFill_ = 0;
-  buffer_.clear();
-  buffer_.shrink_to_fit();
+  DropReadBlocks();
+}
+
+void File::DropReadBlocks() {
+  for (ReadBlock& block : blocks_) {
+    block.bytes.clear();
+    block.bytes.shrink_to_fit();
+    block.start = 0;
+    block.fill = 0;
+    block.lastUse = 0;
+  }
+  useClock_ = 0;
 }
 
 std::uint64_t File::Size() const {
@@ -136,8 +161,8 @@ bool File::Read(void* out, std::size_t size, std::size_t& transferred) {
 
 bool File::ReadDirect(std::uint8_t* out, std::size_t size, std::size_t& transferred) {
   while (transferred < size) {
-    const ssize_t got = ::pread(fd_, out + transferred, size - transferred,
-                                static_cast<off_t>(position_ + transferred));
+    const ssize_t got =
+        ::pread(fd_, out + transferred, size - transferred, static_cast<off_t>(position_ + transferred));
     if (got < 0) {
       if (errno == EINTR) continue;
       // An offset beyond what the platform can address reads nothing, like the end.
@@ -151,23 +176,34 @@ bool File::ReadDirect(std::uint8_t* out, std::size_t size, std::size_t& transfer
 }
 
 bool File::ReadThroughBuffer(std::uint8_t* out, std::size_t size, std::size_t& transferred) {
-  const bool inside = position_ >= bufferStart_ && position_ + size <= bufferStart_ + bufferFill_;
-  if (!inside) {
-    // Refill with the block that starts at the requested position.
-    if (buffer_.size() != kReadBlockSize) buffer_.resize(kReadBlockSize);
-    bufferStart_ = position_;
-    bufferFill_ = 0;
+  ReadBlock* block = nullptr;
+  for (ReadBlock& candidate : blocks_) {
+    if (position_ >= candidate.start && position_ + size <= candidate.start + candidate.fill) {
+      block = &candidate;
+      break;
+    }
+  }
+  if (block == nullptr) {
+    // Refill the least recently used block with the block that starts at the
+    // requested position.
+    block = &blocks_[0];
+    for (ReadBlock& candidate : blocks_)
+      if (candidate.lastUse < block->lastUse) block = &candidate;
+    if (block->bytes.size() != kReadBlockSize) block->bytes.resize(kReadBlockSize);
+    block->start = position_;
+    block->fill = 0;
     std::size_t filled = 0;
     const std::uint64_t saved = position_;
-    const bool ok = ReadDirect(buffer_.data(), kReadBlockSize, filled);
+    const bool ok = ReadDirect(block->bytes.data(), kReadBlockSize, filled);
     position_ = saved;
     if (!ok) return false;
-    bufferFill_ = filled;
+    block->fill = filled;
   }
+  block->lastUse = ++useClock_;
   const std::uint64_t available =
-      bufferStart_ + bufferFill_ > position_ ? bufferStart_ + bufferFill_ - position_ : 0;
+      block->start + block->fill > position_ ? block->start + block->fill - position_ : 0;
   const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(size, available));
-  if (count > 0) std::memcpy(out, buffer_.data() + (position_ - bufferStart_), count);
+  if (count > 0) std::memcpy(out, block->bytes.data() + (position_ - block->start), count);
   transferred = count;
   return true;
 }
@@ -179,8 +215,7 @@ bool File::Write(const void* data, std::size_t size) {
   const auto* src = static_cast<const std::uint8_t*>(data);
   std::size_t written = 0;
   while (written < size) {
-    const ssize_t put = ::pwrite(fd_, src + written, size - written,
-                                 static_cast<off_t>(position_ + written));
+    const ssize_t put = ::pwrite(fd_, src + written, size - written, static_cast<off_t>(position_ + written));
     if (put < 0) {
       if (errno == EINTR) continue;
       return false;

@@ -3,6 +3,7 @@
 // operations and make the n-th read or write fail.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,9 +19,11 @@ enum class OpenMode {
 /// An open file with a current position. A read that meets the end of the file
 /// transfers what is there and succeeds; only a failed system call fails.
 ///
-/// Files opened for reading are read through a block buffer: consecutive small
-/// reads cost a copy, not a system call. Update and Create go to the file
-/// every time, since others may change what lies there.
+/// Files opened for reading are read through a few block buffers: consecutive
+/// small reads cost a copy, not a system call, also when they alternate between
+/// distant parts of the file (a polygon's arc list behind all coordinates, then
+/// its points). Update and Create go to the file every time, since others may
+/// change what lies there.
 class File {
  public:
   File() = default;
@@ -51,17 +54,25 @@ class File {
   std::uint64_t Size() const;
 
  private:
+  /// Bytes [start, start + fill) of the file, read in one piece.
+  struct ReadBlock {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t start = 0;
+    std::size_t fill = 0;
+    std::uint64_t lastUse = 0;  // for replacing the least recently used block
+  };
+  static constexpr std::size_t kReadBlocks = 4;
+
   bool ReadThroughBuffer(std::uint8_t* out, std::size_t size, std::size_t& transferred);
   bool ReadDirect(std::uint8_t* out, std::size_t size, std::size_t& transferred);
+  void DropReadBlocks();
 
   int fd_ = -1;
   OpenMode mode_ = OpenMode::Read;
   std::uint64_t position_ = 0;
   std::uint64_t sizeAtOpen_ = 0;
-  // Read-through buffer: bytes [bufferStart_, bufferStart_ + bufferFill_) of the file.
-  std::vector<std::uint8_t> buffer_;
-  std::uint64_t bufferStart_ = 0;
-  std::size_t bufferFill_ = 0;
+  std::array<ReadBlock, kReadBlocks> blocks_;
+  std::uint64_t useClock_ = 0;
 };
 
 /// The test seam of the file layer. Counters and failures are per thread and
