@@ -15,6 +15,9 @@
 #include "VectorModel.h"
 #include "builder/AttributeSection.h"
 #include "builder/ElementRecords.h"
+#include "builder/StyleFileBuilder.h"
+#include "Commands.h"
+#include "Output.h"
 
 using terrix::Json;
 
@@ -240,4 +243,37 @@ TEST(TerrixErrors, ClearMessageAndStatus) {
 
   EXPECT_EQ(RunTool("import a b").status, 2) << "usage errors";
   EXPECT_EQ(RunTool("frobnicate").status, 2);
+}
+
+// Project, colour and legend files are recognised by their magic and
+// described through the library's classes; symbol libraries on request.
+TEST(TerrixInfo, StylingFiles) {
+  tb::TempDir dir;
+  tb::WriteFile(dir.Path("p.prj"), tb::ProjectFileBuilder()
+                                       .Extent(1, 2, 3, 4)
+                                       .Description("roads of 2024")
+                                       .AddItem(0, "roads", "main roads", 2.5, 7)
+                                       .AddItem(2, "lakes", "", 0, 0)
+                                       .Build());
+  tb::WriteFile(dir.Path("c.clr"), tb::ColorLibBuilder().AddColor(0, 255, 0, 0, {}).Build());
+  tb::WriteFile(dir.Path("l.lgd"), tb::LegendBuilder().AddItem(0, 0, 1).Style(tb::Bytes(67, 9)).Build());
+  tb::WriteFile(dir.Path("s.sym"), tb::Bytes{0xAB, 0x01});
+
+  std::ostringstream out;
+  EXPECT_EQ(terrix::RunInfo({dir.Path("p.prj"), dir.Path("c.clr"), dir.Path("l.lgd")}, {}, out), 0);
+  const std::string text = out.str();
+  EXPECT_NE(text.find("map project file, 2 items"), std::string::npos) << text;
+  EXPECT_NE(text.find("extent: 1 2 3 4"), std::string::npos) << text;
+  EXPECT_NE(text.find("description: roads"), std::string::npos) << text;
+  EXPECT_NE(text.find("item 0: roads  kind 3  values 2.5 7  main"), std::string::npos) << text;
+  EXPECT_NE(text.find("item 1: lakes  kind 5"), std::string::npos) << text;
+  EXPECT_NE(text.find("colour library, 1 colours"), std::string::npos) << text;
+  EXPECT_NE(text.find("colour 1: RGB 0 255 255"), std::string::npos) << text;
+  EXPECT_NE(text.find("legend file, 1 entries"), std::string::npos) << text;
+  EXPECT_NE(text.find("entry 0: kind 0 (line style)"), std::string::npos) << text;
+
+  std::ostringstream symbol;
+  terrix::RunInfo({dir.Path("s.sym")}, terrix::InfoOptions{true}, symbol);
+  EXPECT_NE(symbol.str().find("symbol library, head ab 01 00"), std::string::npos) << symbol.str();
+  EXPECT_THROW(terrix::RunInfo({dir.Path("s.sym")}, {}, symbol), terrix::ToolError) << "no magic, no guess";
 }
