@@ -9,10 +9,14 @@
 
 namespace Terrix::format {
 
+bool ElementInRange(int index, std::int32_t recordCount) {
+  return index >= 0 && static_cast<std::int64_t>(index) < static_cast<std::int64_t>(recordCount) - 1;
+}
+
 namespace {
 
 bool InRange(int index, std::int32_t recordCount) {
-  return index >= 0 && static_cast<std::int64_t>(index) < static_cast<std::int64_t>(recordCount) - 1;
+  return ElementInRange(index, recordCount);
 }
 
 template <typename Record>

@@ -53,6 +53,10 @@ struct ElementReadRules {
   PolygonReadOptions polygons;
 };
 
+/// Whether element `index` lies in a table of `recordCount` records (the
+/// reserved record 0 included): 0 <= index < recordCount - 1.
+bool ElementInRange(int index, std::int32_t recordCount);
+
 /// Copies record RecordOfElement(index) of a loaded table into `out`:
 /// Result::IoError when the table has no such record, Result::NotInUse when its
 /// state byte is not 1.

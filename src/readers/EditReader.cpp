@@ -27,7 +27,13 @@ std::int32_t Terrix_Reader::ReadHeadInfo() {
   return rc;
 }
 
-void Terrix_Reader::Close() { state_->map.Close(); }
+void Terrix_Reader::Close() {
+  detail::EditReaderState& s = *state_;
+  s.elements.Clear();
+  s.labels.Clear();
+  s.attributes.Release();
+  s.map.Close();
+}
 
 int Terrix_Reader::GetInfo(int* count, int* shapeType, int* ticCount) {
   const format::OpenedMap& map = state_->map;
@@ -57,8 +63,12 @@ void Terrix_Reader::GetExtentInfo(double* xmin, double* ymin, double* xmax, doub
   state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
 }
 
-char Terrix_Reader::GetProjection(MAP_PARAstruct* projection) { return state_->map.ProjectionInfo(projection); }
+char Terrix_Reader::GetProjection(MAP_PARAstruct* projection) {
+  return state_->map.ProjectionInfo(projection);
+}
 
-std::int32_t Terrix_Reader::GetTicInfo(int index, TERRIX_Tic_Info* tic) { return state_->map.ReadTic(index, tic); }
+std::int32_t Terrix_Reader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
+  return state_->map.ReadTic(index, tic);
+}
 
 }  // namespace Terrix

@@ -52,18 +52,24 @@ std::int32_t Terrix_MemReader::ReadHeadInfo() {
 
 void Terrix_MemReader::Close() {
   detail::MemReaderState& s = *state_;
+  s.elements.Clear();
+  s.attributes.Release();
   s.map.Close();
   s.kind = 0;
 }
 
-int Terrix_MemReader::GetShapeType() { return ShapeTypeOfKind(state_->kind); }
+int Terrix_MemReader::GetShapeType() {
+  return ShapeTypeOfKind(state_->kind);
+}
 
 int Terrix_MemReader::GetPntCount(int* count) {
   const TERRIX_Element& c = state_->map.head.counts;
   return CountPair(c.elementCount, c.elementRecordCount, count);
 }
 
-int Terrix_MemReader::GetArcCount(int* count) { return GetPntCount(count); }
+int Terrix_MemReader::GetArcCount(int* count) {
+  return GetPntCount(count);
+}
 
 int Terrix_MemReader::GetNetPntCount(int* count) {
   const TERRIX_Element& c = state_->map.head.counts;
@@ -79,16 +85,24 @@ void Terrix_MemReader::GetExtentInfo(double* xmin, double* ymin, double* xmax, d
   state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
 }
 
-char Terrix_MemReader::GetProjection(MAP_PARAstruct* projection) { return state_->map.ProjectionInfo(projection); }
+char Terrix_MemReader::GetProjection(MAP_PARAstruct* projection) {
+  return state_->map.ProjectionInfo(projection);
+}
 
-int Terrix_MemReader::GetTicCount() { return state_->map.TicCount(); }
+int Terrix_MemReader::GetTicCount() {
+  return state_->map.TicCount();
+}
 
-std::int32_t Terrix_MemReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) { return state_->map.ReadTic(index, tic); }
+std::int32_t Terrix_MemReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
+  return state_->map.ReadTic(index, tic);
+}
 
 std::int32_t Terrix_MemReader::GetTopoInfo(int index, TERRIX_Topology* topology) {
   return state_->map.ReadTopology(index, topology);
 }
 
-void Terrix_MemReader::ReadAsPolyArc() { state_->kind = format::FileKind::Line; }
+void Terrix_MemReader::ReadAsPolyArc() {
+  state_->kind = format::FileKind::Line;
+}
 
 }  // namespace Terrix
