@@ -19,39 +19,7 @@ bool InRange(int index, std::int32_t recordCount) {
   return ElementInRange(index, recordCount);
 }
 
-template <typename Record>
-std::int32_t Take(const RecordTable& table, int index, Record& out) {
-  const std::int64_t record = RecordOfElement(index);
-  if (!table.Contains(record)) return Result::IoError;
-  table.CopyRecord(record, &out);
-  return Result::Success;
-}
-
 }  // namespace
-
-std::int32_t TakePoint(const RecordTable& points, int index, TERRIX_PntInfo& out) {
-  const std::int32_t rc = Take(points, index, out);
-  if (rc != Result::Success) return rc;
-  return PointInUse(out) ? Result::Success : Result::NotInUse;
-}
-
-std::int32_t TakeLine(const RecordTable& lines, int index, TERRIX_LineInfo& out) {
-  const std::int32_t rc = Take(lines, index, out);
-  if (rc != Result::Success) return rc;
-  return LineInUse(out) ? Result::Success : Result::NotInUse;
-}
-
-std::int32_t TakeRegion(const RecordTable& regions, int index, TERRIX_RegInfo& out) {
-  const std::int32_t rc = Take(regions, index, out);
-  if (rc != Result::Success) return rc;
-  return RegionInUse(out) ? Result::Success : Result::NotInUse;
-}
-
-std::int32_t TakeNode(const RecordTable& nodes, int index, TERRIX_NetPntInfo& out) {
-  const std::int32_t rc = Take(nodes, index, out);
-  if (rc != Result::Success) return rc;
-  return out.state == kStateInUse ? Result::Success : Result::NotInUse;
-}
 
 bool LineFits(const CoordinateSection& coordinates, std::int32_t pointCount) {
   return pointCount >= 0 && static_cast<std::uint64_t>(pointCount) <= coordinates.HeldPoints();
@@ -84,6 +52,33 @@ bool ElementReader::RegionIndexValid(int index) const {
   return kindHasRegions && InRange(index, map_.head.counts.regionRecordCount);
 }
 
+template <typename Record>
+std::int32_t ElementReader::Find(bool indexValid, const RecordTable& table, int index, Record& out,
+                                 bool (*inUse)(const Record&)) {
+  if (!indexValid) return Result::IoError;
+  Load();
+  const std::int64_t record = RecordOfElement(index);
+  if (!table.Contains(record)) return Result::IoError;
+  table.CopyRecord(record, &out);
+  return inUse(out) ? Result::Success : Result::NotInUse;
+}
+
+std::int32_t ElementReader::FindPoint(int index, TERRIX_PntInfo& out) {
+  return Find(PointIndexValid(index), tables_.points, index, out, PointInUse);
+}
+
+std::int32_t ElementReader::FindLine(int index, TERRIX_LineInfo& out) {
+  return Find(LineIndexValid(index), tables_.lines, index, out, LineInUse);
+}
+
+std::int32_t ElementReader::FindRegion(int index, TERRIX_RegInfo& out) {
+  return Find(RegionIndexValid(index), tables_.regions, index, out, RegionInUse);
+}
+
+std::int32_t ElementReader::FindNetPoint(int index, TERRIX_NetPntInfo& out) {
+  return Find(InRange(index, map_.head.counts.nodeRecordCount), tables_.nodes, index, out, NodeInUse);
+}
+
 CoordinateSection ElementReader::Coordinates() const {
   return LocateCoordinates(map_.head, map_.file.Size());
 }
@@ -93,10 +88,8 @@ ArcSource ElementReader::Arcs(const CoordinateSection& coordinates) const {
 }
 
 std::int32_t ElementReader::ReadPoint(int index, TERRIX_PntInfo* info, Geometry* g) {
-  if (!PointIndexValid(index)) return Result::IoError;
-  Load();
   TERRIX_PntInfo record{};
-  const std::int32_t rc = TakePoint(tables_.points, index, record);
+  const std::int32_t rc = FindPoint(index, record);
   if (rc != Result::Success) return rc;
   if (info != nullptr) *info = record;
   if (g == nullptr) return Result::Success;
@@ -127,10 +120,8 @@ std::int32_t ElementReader::ReadNote(int index, char* note) {
 }
 
 std::int32_t ElementReader::ReadLine(int index, TERRIX_LineInfo* info, Geometry* g) {
-  if (!LineIndexValid(index)) return Result::IoError;
-  Load();
   TERRIX_LineInfo record{};
-  const std::int32_t rc = TakeLine(tables_.lines, index, record);
+  const std::int32_t rc = FindLine(index, record);
   if (rc != Result::Success) return rc;
   if (info != nullptr) *info = record;
   if (g == nullptr) return Result::Success;
@@ -146,10 +137,8 @@ std::int32_t ElementReader::ReadLine(int index, TERRIX_LineInfo* info, Geometry*
 }
 
 std::int32_t ElementReader::ReadRegion(int index, TERRIX_RegInfo* info, Geometry* g) {
-  if (!RegionIndexValid(index)) return Result::IoError;
-  Load();
   TERRIX_RegInfo record{};
-  const std::int32_t rc = TakeRegion(tables_.regions, index, record);
+  const std::int32_t rc = FindRegion(index, record);
   if (rc != Result::Success) return rc;
   if (record.listCount < 1) return Result::BadArcList;
   if (info != nullptr) *info = record;
@@ -159,10 +148,8 @@ std::int32_t ElementReader::ReadRegion(int index, TERRIX_RegInfo* info, Geometry
 }
 
 std::int32_t ElementReader::ReadNetPoint(int index, TERRIX_PntInfo* info, Geometry* g) {
-  if (!InRange(index, map_.head.counts.nodeRecordCount)) return Result::IoError;
-  Load();
   TERRIX_NetPntInfo node{};
-  const std::int32_t rc = TakeNode(tables_.nodes, index, node);
+  const std::int32_t rc = FindNetPoint(index, node);
   if (rc != Result::Success) return rc;
   if (info != nullptr) {
     std::uint8_t style[kNodeStyleBlockSize] = {};

@@ -57,14 +57,6 @@ struct ElementReadRules {
 /// reserved record 0 included): 0 <= index < recordCount - 1.
 bool ElementInRange(int index, std::int32_t recordCount);
 
-/// Copies record RecordOfElement(index) of a loaded table into `out`:
-/// Result::IoError when the table has no such record, Result::NotInUse when its
-/// state byte is not 1.
-std::int32_t TakePoint(const RecordTable& points, int index, TERRIX_PntInfo& out);
-std::int32_t TakeLine(const RecordTable& lines, int index, TERRIX_LineInfo& out);
-std::int32_t TakeRegion(const RecordTable& regions, int index, TERRIX_RegInfo& out);
-std::int32_t TakeNode(const RecordTable& nodes, int index, TERRIX_NetPntInfo& out);
-
 /// Whether a line of `pointCount` points fits in the held coordinate section.
 bool LineFits(const CoordinateSection& coordinates, std::int32_t pointCount);
 
@@ -80,6 +72,15 @@ class ElementReader {
   bool PointIndexValid(int index) const;
   bool LineIndexValid(int index) const;
   bool RegionIndexValid(int index) const;
+
+  /// Checks the index, loads the tables and copies the element's record into
+  /// `out`: Result::IoError for a bad index or a table without that record,
+  /// Result::NotInUse for a record whose state byte is not 1.
+  std::int32_t FindPoint(int index, TERRIX_PntInfo& out);
+  std::int32_t FindLine(int index, TERRIX_LineInfo& out);
+  std::int32_t FindRegion(int index, TERRIX_RegInfo& out);
+  /// A network point: the index counts against the node records.
+  std::int32_t FindNetPoint(int index, TERRIX_NetPntInfo& out);
 
   /// The coordinate section as the file holds it.
   CoordinateSection Coordinates() const;
@@ -99,6 +100,9 @@ class ElementReader {
   std::int32_t ReadArcList(const TERRIX_RegInfo& region, std::int32_t* total, std::int32_t* entries);
 
  private:
+  template <typename Record>
+  std::int32_t Find(bool indexValid, const RecordTable& table, int index, Record& out,
+                    bool (*inUse)(const Record&));
   ArcSource Arcs(const CoordinateSection& coordinates) const;
 
   OpenedMap& map_;

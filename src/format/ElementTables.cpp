@@ -73,6 +73,9 @@ bool LineInUse(const TERRIX_LineInfo& record) {
 bool RegionInUse(const TERRIX_RegInfo& record) {
   return record.state == kStateInUse;
 }
+bool NodeInUse(const TERRIX_NetPntInfo& record) {
+  return record.state == kStateInUse;
+}
 
 namespace {
 

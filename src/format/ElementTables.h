@@ -109,5 +109,7 @@ bool KindHasRegions(int kind);
 bool PointInUse(const TERRIX_PntInfo& record);
 bool LineInUse(const TERRIX_LineInfo& record);
 bool RegionInUse(const TERRIX_RegInfo& record);
+/// Whether a network node is in use (its state byte, at offset 24, is 1).
+bool NodeInUse(const TERRIX_NetPntInfo& record);
 
 }  // namespace Terrix::format

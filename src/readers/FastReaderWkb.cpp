@@ -23,12 +23,8 @@ constexpr std::uint32_t kWkbPolygon = 3;
 }  // namespace
 
 std::int32_t Terrix_FastReader::ReadPointWKB(int index, TERRIX_PntInfo* info, WKBPoint* wkb) {
-  detail::FastReaderState& s = *state_;
-  format::ElementReader elements = detail::ElementsOf(s);
-  if (!elements.PointIndexValid(index)) return Result::IoError;
-  elements.Load();
   TERRIX_PntInfo record{};
-  const std::int32_t rc = format::TakePoint(s.elements.points, index, record);
+  const std::int32_t rc = detail::ElementsOf(*state_).FindPoint(index, record);
   if (rc != Result::Success) return rc;
   if (info != nullptr) *info = record;
   if (wkb != nullptr) {
@@ -42,10 +38,8 @@ std::int32_t Terrix_FastReader::ReadPointWKB(int index, TERRIX_PntInfo* info, WK
 std::int32_t Terrix_FastReader::ReadArcWKB(int index, TERRIX_LineInfo* info, WKBLineString* wkb) {
   detail::FastReaderState& s = *state_;
   format::ElementReader elements = detail::ElementsOf(s);
-  if (!elements.LineIndexValid(index)) return Result::IoError;
-  elements.Load();
   TERRIX_LineInfo record{};
-  const std::int32_t rc = format::TakeLine(s.elements.lines, index, record);
+  const std::int32_t rc = elements.FindLine(index, record);
   if (rc != Result::Success) return rc;
   if (info != nullptr) *info = record;
   if (wkb == nullptr) return Result::Success;
@@ -72,10 +66,8 @@ std::int32_t Terrix_FastReader::ReadPolygonWKB(int index, TERRIX_RegInfo* info, 
   try {
     detail::FastReaderState& s = *state_;
     format::ElementReader elements = detail::ElementsOf(s);
-    if (!elements.RegionIndexValid(index)) return Result::IoError;
-    elements.Load();
     TERRIX_RegInfo record{};
-    const std::int32_t rc = format::TakeRegion(s.elements.regions, index, record);
+    const std::int32_t rc = elements.FindRegion(index, record);
     if (rc != Result::Success) return rc;
     if (record.listCount < 1) return Result::BadArcList;
     if (info != nullptr) *info = record;
