@@ -1,22 +1,14 @@
 // Terrix_Reader (the editing reader): object, opening and head area queries.
 #include "format/Layout.h"
 #include "readers/EditReaderState.h"
+#include "readers/ReaderLifecycle.h"
 #include "terrix/Reader.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
 
-Terrix_Reader::Terrix_Reader() : state_(std::make_shared<detail::EditReaderState>()) {}
-Terrix_Reader::Terrix_Reader(const Terrix_Reader& other) = default;
-Terrix_Reader& Terrix_Reader::operator=(const Terrix_Reader& other) = default;
-Terrix_Reader::~Terrix_Reader() = default;
-
-std::int32_t Terrix_Reader::Open(const wchar_t* path) {
-  Close();
-  // Update mode: the element records may be written back in place.
-  if (!state_->map.file.Open(path, core::OpenMode::Update)) return Result::CannotOpen;
-  return ReadHeadInfo();
-}
+// Update mode: the element records may be written back in place.
+TERRIX_DEFINE_READER_LIFECYCLE(Terrix_Reader, detail::EditReaderState, core::OpenMode::Update)
 
 std::int32_t Terrix_Reader::ReadHeadInfo() {
   format::OpenedMap& map = state_->map;

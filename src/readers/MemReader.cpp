@@ -1,8 +1,9 @@
 // Terrix_MemReader: object, opening, head area queries and control points.
-#include "terrix/MemReader.h"
-
 #include "format/Layout.h"
+
 #include "readers/MemReaderState.h"
+#include "readers/ReaderLifecycle.h"
+#include "terrix/MemReader.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
@@ -32,16 +33,7 @@ int CountPair(std::int32_t elements, std::int32_t records, int* count) {
 
 }  // namespace
 
-Terrix_MemReader::Terrix_MemReader() : state_(std::make_shared<detail::MemReaderState>()) {}
-Terrix_MemReader::Terrix_MemReader(const Terrix_MemReader& other) = default;
-Terrix_MemReader& Terrix_MemReader::operator=(const Terrix_MemReader& other) = default;
-Terrix_MemReader::~Terrix_MemReader() = default;
-
-std::int32_t Terrix_MemReader::Open(const wchar_t* path) {
-  Close();
-  if (!state_->map.file.Open(path, core::OpenMode::Read)) return Result::CannotOpen;
-  return ReadHeadInfo();
-}
+TERRIX_DEFINE_READER_LIFECYCLE(Terrix_MemReader, detail::MemReaderState, core::OpenMode::Read)
 
 std::int32_t Terrix_MemReader::ReadHeadInfo() {
   format::OpenedMap& map = state_->map;
