@@ -1,9 +1,9 @@
 // Terrix_MemReader: object, opening, head area queries and control points.
-#include "format/Layout.h"
+#include "terrix/MemReader.h"
 
+#include "format/Layout.h"
 #include "readers/MemReaderState.h"
 #include "readers/ReaderLifecycle.h"
-#include "terrix/MemReader.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
