@@ -1,9 +1,9 @@
 // Terrix_FastReader: object, opening, head area queries and control points.
-#include "format/Layout.h"
+#include "terrix/FastReader.h"
 
+#include "format/Layout.h"
 #include "readers/FastReaderState.h"
 #include "readers/ReaderLifecycle.h"
-#include "terrix/FastReader.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
