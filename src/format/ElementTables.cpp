@@ -21,10 +21,31 @@ TERRIX_PntInfo NodeAsPoint(const TERRIX_NetPntInfo& node, const std::uint8_t (&s
   return point;
 }
 
+void NetPointIntoPoint(const TERRIX_NetPntInfo& node, const std::uint8_t (&style)[kNodeStyleBlockSize],
+                       TERRIX_PntInfo& point) {
+  std::uint8_t kept[kNetPointKeptBytes];
+  auto* bytes = reinterpret_cast<std::uint8_t*>(&point);
+  std::memcpy(kept, bytes + kNetPointKeptAt, sizeof kept);
+  point = NodeAsPoint(node, style);
+  point.state = node.state;
+  std::memcpy(bytes + kNetPointStyleHeadAt, style, kNetPointStyleHeadBytes);
+  std::memcpy(bytes + kNetPointKeptAt, kept, sizeof kept);
+  std::memcpy(bytes + kNetPointStyleTailAt, style + kNetPointStyleTailFrom, kNetPointStyleTailBytes);
+  std::memset(bytes + kNetPointZeroAt, 0, kPointRecordSize - kNetPointZeroAt);
+}
+
+bool ReadNodeStyle(core::File& file, const CoordinateSection& coordinates, const TERRIX_NetPntInfo& node,
+                   std::uint8_t (&style)[kNodeStyleBlockSize]) {
+  if (!coordinates.present) return false;
+  file.Seek(coordinates.At(node.styleOffset));
+  return file.Read(style, sizeof style);
+}
+
 void ElementTables::ReleaseTables() {
   points.Clear();
   lines.Clear();
   regions.Clear();
+  nodes.Clear();
 }
 
 void ElementTables::Clear() {
@@ -50,6 +71,9 @@ bool LineInUse(const TERRIX_LineInfo& record) {
   return record.state == kStateInUse;
 }
 bool RegionInUse(const TERRIX_RegInfo& record) {
+  return record.state == kStateInUse;
+}
+bool NodeInUse(const TERRIX_NetPntInfo& record) {
   return record.state == kStateInUse;
 }
 
@@ -79,9 +103,7 @@ std::int32_t BuildNodePoints(OpenedMap& map, RecordTable& points) {
     TERRIX_NetPntInfo node{};
     nodes.CopyRecord(j, &node);
     std::uint8_t style[kNodeStyleBlockSize] = {};
-    if (!coordinates.present) return Result::IoError;
-    map.file.Seek(coordinates.At(node.styleOffset));
-    if (!map.file.Read(style, sizeof style)) return Result::IoError;
+    if (!ReadNodeStyle(map.file, coordinates, node, style)) return Result::IoError;
     const TERRIX_PntInfo point = NodeAsPoint(node, style);
     if (!points.StoreRecord(j, &point)) return Result::NoMemory;
   }
@@ -105,10 +127,10 @@ std::int32_t LoadElementTables(OpenedMap& map, int kind, NetworkNodes nodes, Ele
       if (rc != Result::Success) return rc;
       return LoadSection(map, Section::Regions, counts.regionRecordCount, kRegionRecordSize, tables.regions);
     case FileKind::Network:
-      if (nodes == NetworkNodes::AsPoints) {
-        rc = BuildNodePoints(map, tables.points);
-        if (rc != Result::Success) return rc;
-      }
+      if (nodes == NetworkNodes::AsPoints) rc = BuildNodePoints(map, tables.points);
+      if (nodes == NetworkNodes::AsNodes)
+        rc = LoadSection(map, Section::NetworkNodes, counts.nodeRecordCount, kNodeRecordSize, tables.nodes);
+      if (rc != Result::Success) return rc;
       return LoadSection(map, Section::Elements, counts.elementRecordCount, kLineRecordSize, tables.lines);
     default:
       return Result::NotHandled;

@@ -27,7 +27,7 @@ struct HeadArea {
 };
 
 enum class KindPolicy {
-  AnyKind,    // line, point, region, network and table files
+  AnyKind,   // line, point, region, network and table files
   Editable,  // the network kind is refused
 };
 
@@ -52,6 +52,11 @@ class RecordTable {
 
   bool Contains(std::int64_t index) const { return index >= 0 && index < count_; }
   std::int64_t Count() const { return count_; }
+  /// Whether record `index` is Contains and some of its bytes were read from
+  /// the file (or stored): changing it costs at most one record of memory.
+  bool Loaded(std::int64_t index) const {
+    return Contains(index) && static_cast<std::uint64_t>(index) * recordSize_ < bytes_.size();
+  }
   /// Copies record `index` (which must be Contains) into out, recordSize bytes.
   void CopyRecord(std::int64_t index, void* out) const;
   /// Overwrites record `index` (materialising zero bytes up to it as needed).

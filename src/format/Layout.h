@@ -83,6 +83,9 @@ constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);        // 32
 constexpr std::uint32_t kCoordinatePairSize = 16;                        // f64 x, f64 y
 constexpr std::uint32_t kArcListValueSize = 4;                           // i32
 constexpr std::uint32_t kNodeStyleBlockSize = 94;
+/// The 16-byte records the editing reader hands out as polygon labels: taken
+/// from the start of section 0 of a region file, one per arc record.
+constexpr std::uint32_t kRegionLabelSize = sizeof(TERRIX_RegExt);
 constexpr std::uint32_t kMaxNoteBytes = 259;  // notes are cut here and terminated
 constexpr std::uint32_t kCoordinateLeadBytes = 2;  // the writer's first item is at offset 2
 constexpr std::uint8_t kStateInUse = 1;

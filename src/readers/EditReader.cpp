@@ -1,22 +1,14 @@
 // Terrix_Reader (the editing reader): object, opening and head area queries.
 #include "format/Layout.h"
 #include "readers/EditReaderState.h"
+#include "readers/ReaderLifecycle.h"
 #include "terrix/Reader.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
 
-Terrix_Reader::Terrix_Reader() : state_(std::make_shared<detail::EditReaderState>()) {}
-Terrix_Reader::Terrix_Reader(const Terrix_Reader& other) = default;
-Terrix_Reader& Terrix_Reader::operator=(const Terrix_Reader& other) = default;
-Terrix_Reader::~Terrix_Reader() = default;
-
-std::int32_t Terrix_Reader::Open(const wchar_t* path) {
-  Close();
-  // Update mode: the element records may be written back in place.
-  if (!state_->map.file.Open(path, core::OpenMode::Update)) return Result::CannotOpen;
-  return ReadHeadInfo();
-}
+// Update mode: the element records may be written back in place.
+TERRIX_DEFINE_READER_LIFECYCLE(Terrix_Reader, detail::EditReaderState, core::OpenMode::Update)
 
 std::int32_t Terrix_Reader::ReadHeadInfo() {
   format::OpenedMap& map = state_->map;
@@ -27,7 +19,13 @@ std::int32_t Terrix_Reader::ReadHeadInfo() {
   return rc;
 }
 
-void Terrix_Reader::Close() { state_->map.Close(); }
+void Terrix_Reader::Close() {
+  detail::EditReaderState& s = *state_;
+  s.elements.Clear();
+  s.labels.Clear();
+  s.attributes.Release();
+  s.map.Close();
+}
 
 int Terrix_Reader::GetInfo(int* count, int* shapeType, int* ticCount) {
   const format::OpenedMap& map = state_->map;
@@ -57,8 +55,12 @@ void Terrix_Reader::GetExtentInfo(double* xmin, double* ymin, double* xmax, doub
   state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
 }
 
-char Terrix_Reader::GetProjection(MAP_PARAstruct* projection) { return state_->map.ProjectionInfo(projection); }
+char Terrix_Reader::GetProjection(MAP_PARAstruct* projection) {
+  return state_->map.ProjectionInfo(projection);
+}
 
-std::int32_t Terrix_Reader::GetTicInfo(int index, TERRIX_Tic_Info* tic) { return state_->map.ReadTic(index, tic); }
+std::int32_t Terrix_Reader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
+  return state_->map.ReadTic(index, tic);
+}
 
 }  // namespace Terrix

@@ -3,6 +3,7 @@
 
 #include "format/Layout.h"
 #include "readers/FastReaderState.h"
+#include "readers/ReaderLifecycle.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
@@ -25,17 +26,7 @@ std::int32_t DefaultTableSelector(int kind) {
 
 }  // namespace
 
-Terrix_FastReader::Terrix_FastReader() : state_(std::make_shared<detail::FastReaderState>()) {}
-Terrix_FastReader::Terrix_FastReader(const Terrix_FastReader& other) = default;
-Terrix_FastReader& Terrix_FastReader::operator=(const Terrix_FastReader& other) = default;
-// The last copy to go closes the file: the shared state's destructor does it.
-Terrix_FastReader::~Terrix_FastReader() = default;
-
-std::int32_t Terrix_FastReader::Open(const wchar_t* path) {
-  Close();
-  if (!state_->map.file.Open(path, core::OpenMode::Read)) return Result::CannotOpen;
-  return ReadHeadInfo();
-}
+TERRIX_DEFINE_READER_LIFECYCLE(Terrix_FastReader, detail::FastReaderState, core::OpenMode::Read)
 
 std::int32_t Terrix_FastReader::ReadHeadInfo() {
   format::OpenedMap& map = state_->map;

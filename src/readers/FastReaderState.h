@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "format/AttributeTable.h"
+#include "format/ElementReads.h"
 #include "format/ElementTables.h"
 #include "format/OpenedMap.h"
 
@@ -24,5 +25,17 @@ struct FastReaderState {
   /// The selector whose table `attributes` holds, -1 when none is loaded.
   std::int32_t loadedSelector = -1;
 };
+
+/// The fast reader's element reads: tables of the file's own kind, network
+/// nodes built as points, points read in one run per arc, a line that the held
+/// coordinate section cannot contain refused, an arc not in use left out of
+/// its polygon.
+inline format::ElementReader ElementsOf(FastReaderState& s) {
+  format::ElementReadRules rules;
+  rules.kind = s.map.Kind();
+  rules.nodes = format::NetworkNodes::AsPoints;
+  rules.indices = format::IndexRule::ByKind;
+  return format::ElementReader(s.map, s.elements, rules);
+}
 
 }  // namespace Terrix::detail

@@ -5,7 +5,7 @@
 #include "format/Layout.h"
 #include "format/PolygonAssembly.h"
 #include "format/ShapeFill.h"
-#include "readers/FastReaderElements.h"
+#include "readers/FastReaderState.h"
 #include "terrix/FastReader.h"
 #include "terrix/ResultCodes.h"
 
@@ -23,11 +23,8 @@ constexpr std::uint32_t kWkbPolygon = 3;
 }  // namespace
 
 std::int32_t Terrix_FastReader::ReadPointWKB(int index, TERRIX_PntInfo* info, WKBPoint* wkb) {
-  detail::FastReaderState& s = *state_;
-  if (!detail::PointIndexValid(s, index)) return Result::IoError;
-  ReadGeomInfo();
   TERRIX_PntInfo record{};
-  const std::int32_t rc = detail::TakePoint(s, index, record);
+  const std::int32_t rc = detail::ElementsOf(*state_).FindPoint(index, record);
   if (rc != Result::Success) return rc;
   if (info != nullptr) *info = record;
   if (wkb != nullptr) {
@@ -40,15 +37,14 @@ std::int32_t Terrix_FastReader::ReadPointWKB(int index, TERRIX_PntInfo* info, WK
 
 std::int32_t Terrix_FastReader::ReadArcWKB(int index, TERRIX_LineInfo* info, WKBLineString* wkb) {
   detail::FastReaderState& s = *state_;
-  if (!detail::LineIndexValid(s, index)) return Result::IoError;
-  ReadGeomInfo();
+  format::ElementReader elements = detail::ElementsOf(s);
   TERRIX_LineInfo record{};
-  const std::int32_t rc = detail::TakeLine(s, index, record);
+  const std::int32_t rc = elements.FindLine(index, record);
   if (rc != Result::Success) return rc;
   if (info != nullptr) *info = record;
   if (wkb == nullptr) return Result::Success;
-  const format::CoordinateSection coordinates = detail::CoordinatesOf(s);
-  if (!detail::LineFits(coordinates, record.pointCount)) return Result::IoError;
+  const format::CoordinateSection coordinates = elements.Coordinates();
+  if (!format::LineFits(coordinates, record.pointCount)) return Result::IoError;
 
   wkb->byteOrder = kWkbByteOrder;
   wkb->wkbType = kWkbLineString;
@@ -69,16 +65,15 @@ std::int32_t Terrix_FastReader::ReadArcWKB(int index, TERRIX_LineInfo* info, WKB
 std::int32_t Terrix_FastReader::ReadPolygonWKB(int index, TERRIX_RegInfo* info, WKBPolygon* wkb) {
   try {
     detail::FastReaderState& s = *state_;
-    if (!detail::RegionIndexValid(s, index)) return Result::IoError;
-    ReadGeomInfo();
+    format::ElementReader elements = detail::ElementsOf(s);
     TERRIX_RegInfo record{};
-    const std::int32_t rc = detail::TakeRegion(s, index, record);
+    const std::int32_t rc = elements.FindRegion(index, record);
     if (rc != Result::Success) return rc;
     if (record.listCount < 1) return Result::BadArcList;
     if (info != nullptr) *info = record;
     if (wkb == nullptr) return Result::Success;
 
-    if (!format::ArcListFits(detail::CoordinatesOf(s), record.listCount)) return Result::IoError;
+    if (!format::ArcListFits(elements.Coordinates(), record.listCount)) return Result::IoError;
     std::vector<std::int32_t>& entries = s.elements.scratch.entries;
     const std::int64_t entryCount = static_cast<std::int64_t>(record.listCount) - 1;
     try {

@@ -3,6 +3,7 @@
 
 #include "format/Layout.h"
 #include "readers/MemReaderState.h"
+#include "readers/ReaderLifecycle.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
@@ -32,16 +33,7 @@ int CountPair(std::int32_t elements, std::int32_t records, int* count) {
 
 }  // namespace
 
-Terrix_MemReader::Terrix_MemReader() : state_(std::make_shared<detail::MemReaderState>()) {}
-Terrix_MemReader::Terrix_MemReader(const Terrix_MemReader& other) = default;
-Terrix_MemReader& Terrix_MemReader::operator=(const Terrix_MemReader& other) = default;
-Terrix_MemReader::~Terrix_MemReader() = default;
-
-std::int32_t Terrix_MemReader::Open(const wchar_t* path) {
-  Close();
-  if (!state_->map.file.Open(path, core::OpenMode::Read)) return Result::CannotOpen;
-  return ReadHeadInfo();
-}
+TERRIX_DEFINE_READER_LIFECYCLE(Terrix_MemReader, detail::MemReaderState, core::OpenMode::Read)
 
 std::int32_t Terrix_MemReader::ReadHeadInfo() {
   format::OpenedMap& map = state_->map;
@@ -52,18 +44,24 @@ std::int32_t Terrix_MemReader::ReadHeadInfo() {
 
 void Terrix_MemReader::Close() {
   detail::MemReaderState& s = *state_;
+  s.elements.Clear();
+  s.attributes.Release();
   s.map.Close();
   s.kind = 0;
 }
 
-int Terrix_MemReader::GetShapeType() { return ShapeTypeOfKind(state_->kind); }
+int Terrix_MemReader::GetShapeType() {
+  return ShapeTypeOfKind(state_->kind);
+}
 
 int Terrix_MemReader::GetPntCount(int* count) {
   const TERRIX_Element& c = state_->map.head.counts;
   return CountPair(c.elementCount, c.elementRecordCount, count);
 }
 
-int Terrix_MemReader::GetArcCount(int* count) { return GetPntCount(count); }
+int Terrix_MemReader::GetArcCount(int* count) {
+  return GetPntCount(count);
+}
 
 int Terrix_MemReader::GetNetPntCount(int* count) {
   const TERRIX_Element& c = state_->map.head.counts;
@@ -79,16 +77,24 @@ void Terrix_MemReader::GetExtentInfo(double* xmin, double* ymin, double* xmax, d
   state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
 }
 
-char Terrix_MemReader::GetProjection(MAP_PARAstruct* projection) { return state_->map.ProjectionInfo(projection); }
+char Terrix_MemReader::GetProjection(MAP_PARAstruct* projection) {
+  return state_->map.ProjectionInfo(projection);
+}
 
-int Terrix_MemReader::GetTicCount() { return state_->map.TicCount(); }
+int Terrix_MemReader::GetTicCount() {
+  return state_->map.TicCount();
+}
 
-std::int32_t Terrix_MemReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) { return state_->map.ReadTic(index, tic); }
+std::int32_t Terrix_MemReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
+  return state_->map.ReadTic(index, tic);
+}
 
 std::int32_t Terrix_MemReader::GetTopoInfo(int index, TERRIX_Topology* topology) {
   return state_->map.ReadTopology(index, topology);
 }
 
-void Terrix_MemReader::ReadAsPolyArc() { state_->kind = format::FileKind::Line; }
+void Terrix_MemReader::ReadAsPolyArc() {
+  state_->kind = format::FileKind::Line;
+}
 
 }  // namespace Terrix

@@ -1,0 +1,180 @@
+#include "format/ElementReads.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "format/Layout.h"
+#include "format/ShapeFill.h"
+#include "terrix/ResultCodes.h"
+
+namespace Terrix::format {
+
+bool ElementInRange(int index, std::int32_t recordCount) {
+  return index >= 0 && static_cast<std::int64_t>(index) < static_cast<std::int64_t>(recordCount) - 1;
+}
+
+namespace {
+
+bool InRange(int index, std::int32_t recordCount) {
+  return ElementInRange(index, recordCount);
+}
+
+}  // namespace
+
+bool LineFits(const CoordinateSection& coordinates, std::int32_t pointCount) {
+  return pointCount >= 0 && static_cast<std::uint64_t>(pointCount) <= coordinates.HeldPoints();
+}
+
+std::int32_t ElementReader::Load() {
+  return LoadElementTables(map_, rules_.kind, rules_.nodes, tables_);
+}
+
+bool ElementReader::PointIndexValid(int index) const {
+  const TERRIX_Element& counts = map_.head.counts;
+  if (rules_.indices == IndexRule::ByLoadedTable) return InRange(index, counts.elementRecordCount);
+  switch (map_.Kind()) {
+    case FileKind::Point:
+      return InRange(index, counts.elementRecordCount);
+    case FileKind::Network:
+      return InRange(index, counts.nodeRecordCount);
+    default:
+      return false;
+  }
+}
+
+bool ElementReader::LineIndexValid(int index) const {
+  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.Kind());
+  return kindHasLines && InRange(index, map_.head.counts.elementRecordCount);
+}
+
+bool ElementReader::RegionIndexValid(int index) const {
+  const bool kindHasRegions = rules_.indices == IndexRule::ByLoadedTable || KindHasRegions(map_.Kind());
+  return kindHasRegions && InRange(index, map_.head.counts.regionRecordCount);
+}
+
+template <typename Record>
+std::int32_t ElementReader::Find(bool indexValid, const RecordTable& table, int index, Record& out,
+                                 bool (*inUse)(const Record&)) {
+  if (!indexValid) return Result::IoError;
+  Load();
+  const std::int64_t record = RecordOfElement(index);
+  if (!table.Contains(record)) return Result::IoError;
+  table.CopyRecord(record, &out);
+  return inUse(out) ? Result::Success : Result::NotInUse;
+}
+
+std::int32_t ElementReader::FindPoint(int index, TERRIX_PntInfo& out) {
+  return Find(PointIndexValid(index), tables_.points, index, out, PointInUse);
+}
+
+std::int32_t ElementReader::FindLine(int index, TERRIX_LineInfo& out) {
+  return Find(LineIndexValid(index), tables_.lines, index, out, LineInUse);
+}
+
+std::int32_t ElementReader::FindRegion(int index, TERRIX_RegInfo& out) {
+  return Find(RegionIndexValid(index), tables_.regions, index, out, RegionInUse);
+}
+
+std::int32_t ElementReader::FindNetPoint(int index, TERRIX_NetPntInfo& out) {
+  return Find(InRange(index, map_.head.counts.nodeRecordCount), tables_.nodes, index, out, NodeInUse);
+}
+
+CoordinateSection ElementReader::Coordinates() const {
+  return LocateCoordinates(map_.head, map_.file.Size());
+}
+
+ArcSource ElementReader::Arcs(const CoordinateSection& coordinates) const {
+  return ArcSource{map_.file, coordinates, tables_.lines, map_.head.counts.elementRecordCount};
+}
+
+std::int32_t ElementReader::ReadPoint(int index, TERRIX_PntInfo* info, Geometry* g) {
+  TERRIX_PntInfo record{};
+  const std::int32_t rc = FindPoint(index, record);
+  if (rc != Result::Success) return rc;
+  if (info != nullptr) *info = record;
+  if (g == nullptr) return Result::Success;
+  return FillPointShape(g, record.x, record.y);
+}
+
+std::int32_t ElementReader::ReadNote(int index, char* note) {
+  if (rules_.kind != FileKind::Point || !InRange(index, map_.head.counts.elementRecordCount))
+    return Result::IoError;
+  Load();
+  if (note == nullptr) return Result::Success;
+  const std::int64_t slot = RecordOfElement(index);
+  if (!tables_.points.Contains(slot)) return Result::IoError;
+  TERRIX_PntInfo record{};
+  tables_.points.CopyRecord(slot, &record);
+  if (record.noteLength <= 0) return Result::Success;
+
+  const CoordinateSection coordinates = Coordinates();
+  if (!coordinates.present) return Result::IoError;
+  const std::size_t length =
+      std::min<std::size_t>(static_cast<std::size_t>(record.noteLength), kMaxNoteBytes);
+  char text[kMaxNoteBytes + 1] = {};
+  map_.file.Seek(coordinates.At(record.noteOffset));
+  if (!map_.file.Read(text, length)) return Result::IoError;
+  text[length] = '\0';
+  std::memcpy(note, text, length + 1);
+  return Result::Success;
+}
+
+std::int32_t ElementReader::ReadLine(int index, TERRIX_LineInfo* info, Geometry* g) {
+  TERRIX_LineInfo record{};
+  const std::int32_t rc = FindLine(index, record);
+  if (rc != Result::Success) return rc;
+  if (info != nullptr) *info = record;
+  if (g == nullptr) return Result::Success;
+
+  const CoordinateSection coordinates = Coordinates();
+  const bool bounded = rules_.lines.bound == LineBound::HeldCoordinates
+                           ? LineFits(coordinates, record.pointCount)
+                           : record.pointCount >= 0 && static_cast<std::uint64_t>(record.pointCount) <=
+                                                           map_.file.Size() / kCoordinatePairSize;
+  if (!bounded) return Result::IoError;
+  return FillLineShape(g, map_.file, coordinates.At(record.pointOffset), record.pointCount,
+                       rules_.lines.pointReads, tables_.scratch.points);
+}
+
+std::int32_t ElementReader::ReadRegion(int index, TERRIX_RegInfo* info, Geometry* g) {
+  TERRIX_RegInfo record{};
+  const std::int32_t rc = FindRegion(index, record);
+  if (rc != Result::Success) return rc;
+  if (record.listCount < 1) return Result::BadArcList;
+  if (info != nullptr) *info = record;
+  if (g == nullptr) return Result::Success;
+  const CoordinateSection coordinates = Coordinates();
+  return AssemblePolygon(Arcs(coordinates), record, g, rules_.polygons, tables_.scratch);
+}
+
+std::int32_t ElementReader::ReadNetPoint(int index, TERRIX_PntInfo* info, Geometry* g) {
+  TERRIX_NetPntInfo node{};
+  const std::int32_t rc = FindNetPoint(index, node);
+  if (rc != Result::Success) return rc;
+  if (info != nullptr) {
+    std::uint8_t style[kNodeStyleBlockSize] = {};
+    if (!ReadNodeStyle(map_.file, Coordinates(), node, style)) return Result::IoError;
+    NetPointIntoPoint(node, style, *info);
+  }
+  if (g == nullptr) return Result::Success;
+  return FillPointShape(g, node.x, node.y);
+}
+
+std::int32_t ElementReader::ReadArc(int arc, std::int32_t* count, double* points, int roomPoints) {
+  const std::int64_t record = arc < 0 ? -static_cast<std::int64_t>(arc) : arc;
+  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.Kind());
+  if (!kindHasLines || record < 1 ||
+      record > static_cast<std::int64_t>(map_.head.counts.elementRecordCount) - 1)
+    return Result::IoError;
+  Load();
+  const CoordinateSection coordinates = Coordinates();
+  return ReadArcPoints(Arcs(coordinates), arc, count, points, roomPoints, rules_.polygons.pointReads);
+}
+
+std::int32_t ElementReader::ReadArcList(const TERRIX_RegInfo& region, std::int32_t* total,
+                                        std::int32_t* entries) {
+  if (total == nullptr || entries == nullptr) return Result::Success;
+  return format::ReadArcList(map_.file, Coordinates(), region, total, entries);
+}
+
+}  // namespace Terrix::format

@@ -1,0 +1,113 @@
+// The element reads of every reader: index checks, loading the element tables
+// on first use, and handing out points, notes, lines, polygons, network points
+// and the pieces of a polygon. The three readers differ only in the rules they
+// pass (which kind the tables are loaded for, what a network's nodes become,
+// how indices are checked, how points are read and bounded, what an arc not in
+// use does to a polygon).
+#pragma once
+
+#include <cstdint>
+
+#include "format/Coordinates.h"
+#include "format/ElementTables.h"
+#include "format/OpenedMap.h"
+#include "format/PolygonAssembly.h"
+#include "terrix/Geometry.h"
+#include "terrix/Records.h"
+
+namespace Terrix::format {
+
+/// How a reader checks an element index before it loads anything.
+enum class IndexRule {
+  /// Only a table the file's kind has accepts an index (point file: points,
+  /// network file: nodes as points; line, region, network: arcs; region: polygons).
+  ByKind,
+  /// The index is checked against the count record whatever the kind (points
+  /// and arcs: the first pair, polygons: the third); a table that was not
+  /// loaded then holds no record and the read answers Result::IoError.
+  ByLoadedTable,
+};
+
+/// What a line's point count is checked against before room is made for it.
+enum class LineBound {
+  /// The part of the coordinate section the file holds; a longer line is
+  /// refused with Result::IoError.
+  HeldCoordinates,
+  /// The file's size only: a line that runs past the end of the file is read,
+  /// the points the file lacks staying 0.0. A longer count than the whole
+  /// file could hold is refused, so that no hostile count costs memory.
+  FileSize,
+};
+
+struct LineReadOptions {
+  LineBound bound = LineBound::HeldCoordinates;
+  PointReads pointReads = PointReads::WholeRun;
+};
+
+struct ElementReadRules {
+  /// The kind whose tables are loaded and whose notes are read.
+  int kind = 0;
+  NetworkNodes nodes = NetworkNodes::AsPoints;
+  IndexRule indices = IndexRule::ByKind;
+  LineReadOptions lines;
+  PolygonReadOptions polygons;
+};
+
+/// Whether element `index` lies in a table of `recordCount` records (the
+/// reserved record 0 included): 0 <= index < recordCount - 1.
+bool ElementInRange(int index, std::int32_t recordCount);
+
+/// Whether a line of `pointCount` points fits in the held coordinate section.
+bool LineFits(const CoordinateSection& coordinates, std::int32_t pointCount);
+
+/// The element side of an open reader: its map, its element tables and its rules.
+class ElementReader {
+ public:
+  ElementReader(OpenedMap& map, ElementTables& tables, const ElementReadRules& rules)
+      : map_(map), tables_(tables), rules_(rules) {}
+
+  /// Loads the element tables once (ReadGeomInfo).
+  std::int32_t Load();
+
+  bool PointIndexValid(int index) const;
+  bool LineIndexValid(int index) const;
+  bool RegionIndexValid(int index) const;
+
+  /// Checks the index, loads the tables and copies the element's record into
+  /// `out`: Result::IoError for a bad index or a table without that record,
+  /// Result::NotInUse for a record whose state byte is not 1.
+  std::int32_t FindPoint(int index, TERRIX_PntInfo& out);
+  std::int32_t FindLine(int index, TERRIX_LineInfo& out);
+  std::int32_t FindRegion(int index, TERRIX_RegInfo& out);
+  /// A network point: the index counts against the node records.
+  std::int32_t FindNetPoint(int index, TERRIX_NetPntInfo& out);
+
+  /// The coordinate section as the file holds it.
+  CoordinateSection Coordinates() const;
+
+  std::int32_t ReadPoint(int index, TERRIX_PntInfo* info, Geometry* g);
+  /// A point's note, cut at 259 bytes and terminated; a point without one
+  /// leaves `note` as it was. The state byte is not looked at.
+  std::int32_t ReadNote(int index, char* note);
+  std::int32_t ReadLine(int index, TERRIX_LineInfo* info, Geometry* g);
+  std::int32_t ReadRegion(int index, TERRIX_RegInfo* info, Geometry* g);
+  /// A network point (element `index` of the node table) as a point record and
+  /// a point shape; bytes 57-66 of `info` keep what they held.
+  std::int32_t ReadNetPoint(int index, TERRIX_PntInfo* info, Geometry* g);
+  /// One arc of a polygon (ReadPolyArc): arc record |arc|, reversed when negative.
+  std::int32_t ReadArc(int arc, std::int32_t* count, double* points, int roomPoints);
+  /// A polygon's arc list (ReadPolyTopo); nothing is read without both places.
+  std::int32_t ReadArcList(const TERRIX_RegInfo& region, std::int32_t* total, std::int32_t* entries);
+
+ private:
+  template <typename Record>
+  std::int32_t Find(bool indexValid, const RecordTable& table, int index, Record& out,
+                    bool (*inUse)(const Record&));
+  ArcSource Arcs(const CoordinateSection& coordinates) const;
+
+  OpenedMap& map_;
+  ElementTables& tables_;
+  ElementReadRules rules_;
+};
+
+}  // namespace Terrix::format
