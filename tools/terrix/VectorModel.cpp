@@ -232,20 +232,30 @@ Json VectorFile::ReadProperties(const TableDesc& table, int index) {
   return props;
 }
 
-double SignedArea2(const Ring& ring) {
-  double sum = 0.0;
-  for (std::size_t i = 0; i + 1 < ring.size(); ++i)
-    sum += ring[i].x * ring[i + 1].y - ring[i + 1].x * ring[i].y;
-  if (ring.size() > 2) sum += ring.back().x * ring.front().y - ring.front().x * ring.back().y;
-  return sum;
+double RingArea(const Ring& ring) {
+  // The library's signed area, the measure its ring-order check uses: the
+  // container borrows the ring's coordinates for the call.
+  std::vector<double> x(ring.size()), y(ring.size());
+  for (std::size_t i = 0; i < ring.size(); ++i) {
+    x[i] = ring[i].x;
+    y[i] = ring[i].y;
+  }
+  Terrix::Geometry* g = Terrix::CreateGeometry();
+  g->vertexCount = static_cast<std::int32_t>(ring.size());
+  g->x = x.data();
+  g->y = y.data();
+  const double area = Terrix::GetGeoArea(g);
+  g->x = g->y = nullptr;
+  Terrix::DestroyGeometry(g);
+  return area;
 }
 
 std::vector<std::vector<std::size_t>> GroupRings(const std::vector<Ring>& rings) {
   std::vector<std::vector<std::size_t>> polygons;
   if (rings.empty()) return polygons;
-  const bool firstClockwise = SignedArea2(rings[0]) < 0;
+  const bool firstClockwise = RingArea(rings[0]) < 0;
   for (std::size_t i = 0; i < rings.size(); ++i) {
-    const bool clockwise = SignedArea2(rings[i]) < 0;
+    const bool clockwise = RingArea(rings[i]) < 0;
     if (i == 0 || clockwise == firstClockwise)
       polygons.push_back({i});
     else

@@ -71,12 +71,16 @@ class VectorFile {
   Terrix::Terrix_FastReader reader_;
 };
 
-/// Groups a polygon's rings: ring 0 is an outer ring; a further ring is a hole
-/// of the outer ring before it when its orientation is opposite to ring 0's,
-/// else it starts another polygon. Returns polygons as lists of ring indices.
+/// Groups a polygon's rings by the library's orientation rule (the first ring
+/// runs clockwise, holes the other way): ring 0 is an outer ring; a further
+/// ring is a hole of the outer ring before it when it runs opposite to ring 0,
+/// else it starts another polygon. Whichever way ring 0 runs, so files whose
+/// outer rings run counter-clockwise group the same. Returns polygons as lists
+/// of ring indices.
 std::vector<std::vector<std::size_t>> GroupRings(const std::vector<Ring>& rings);
 
-/// Twice the signed area of a ring (shoelace): negative for clockwise.
-double SignedArea2(const Ring& ring);
+/// The signed area of a ring as the library measures it: negative when the
+/// ring runs clockwise (the orientation of a first ring), positive otherwise.
+double RingArea(const Ring& ring);
 
 }  // namespace terrix

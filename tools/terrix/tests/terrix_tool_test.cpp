@@ -277,3 +277,16 @@ TEST(TerrixInfo, StylingFiles) {
   EXPECT_NE(symbol.str().find("symbol library, head ab 01 00"), std::string::npos) << symbol.str();
   EXPECT_THROW(terrix::RunInfo({dir.Path("s.sym")}, {}, symbol), terrix::ToolError) << "no magic, no guess";
 }
+
+// Rings group by orientation relative to the first ring, whichever way it runs.
+TEST(TerrixExport, RingGrouping) {
+  const terrix::Ring cw = {{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}};
+  const terrix::Ring ccwHole = {{1, 1}, {2, 1}, {2, 2}, {1, 2}, {1, 1}};
+  const terrix::Ring cwFar = {{10, 0}, {10, 1}, {11, 1}, {11, 0}, {10, 0}};
+  using Groups = std::vector<std::vector<std::size_t>>;
+  EXPECT_EQ(terrix::GroupRings({cw, ccwHole, cwFar}), (Groups{{0, 1}, {2}}));
+  auto reversed = [](terrix::Ring r) { return terrix::Ring(r.rbegin(), r.rend()); };
+  EXPECT_EQ(terrix::GroupRings({reversed(cw), reversed(ccwHole), reversed(cwFar)}), (Groups{{0, 1}, {2}}));
+  EXPECT_LT(terrix::RingArea(cw), 0.0);
+  EXPECT_TRUE(terrix::GroupRings({}).empty());
+}
