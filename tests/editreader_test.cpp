@@ -209,6 +209,7 @@ TEST_F(EditReaderTest, ArcsAreReadOneCoordinateAtATimeAndMayRunPastTheEnd) {
   const std::uint32_t tail = file.Coordinates().Points({{7, 8}, {9, 10}});
   file.AddArcRecord(1, 7, tail);
   file.AddArcRecord(1, 0x7FFFFFFF, tail);
+  file.AddArcRecord(1, -3, tail);
   ASSERT_EQ(OpenBuilt(file.Build()), Result::Success);
   ASSERT_EQ(reader.ReadArcInfo(0, nullptr, nullptr), Result::Success);  // tables loaded
 
@@ -239,7 +240,8 @@ TEST_F(EditReaderTest, ArcsAreReadOneCoordinateAtATimeAndMayRunPastTheEnd) {
   EXPECT_EQ(g->maxY, 10.0);
 
   Terrix::EmptyGeometry(g.get());
-  EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), Result::IoError) << "more points than the file holds";
+  EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), Result::NoMemory) << "no room for more points than the file holds";
+  EXPECT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), Result::NoMemory) << "nor for a negative count";
 
   // The fast reader refuses the arc that runs past the coordinate section.
   Terrix_FastReader fast;

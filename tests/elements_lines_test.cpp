@@ -86,7 +86,7 @@ TEST_F(LinesTest, PointCountBeyondTheCoordinateSection) {
   EXPECT_EQ(g->vertexCount, 0);
   EXPECT_EQ(g->x, nullptr);
   EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), IoError);
-  EXPECT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), IoError);
+  EXPECT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), Terrix::Result::NoMemory);  // a negative count
   EXPECT_EQ(reader.ReadArcInfo(1, &info, nullptr), Success);
   EXPECT_EQ(reader.ReadArcInfo(4, &info, g.get()), NotInUse);
   EXPECT_EQ(reader.ReadArcInfo(5, &info, g.get()), IoError);
@@ -104,6 +104,44 @@ TEST_F(LinesTest, PointCountBeyondTheCoordinateSection) {
   EXPECT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), Success);
   EXPECT_EQ(g->vertexCount, 2);
   Terrix::EmptyGeometry(g.get());
+}
+
+// A count that passes the section-length check but that the file cannot back
+// is room the reader does not obtain (-9999), as is a negative count; a line
+// within the directory's section length that runs past the end of a cut file
+// reads with the missing points 0.0.
+TEST_F(LinesTest, CountsTheFileCannotBackAreRoomNotObtained) {
+  tb::ElementFile file(tb::kLine);
+  const std::uint32_t tail = file.Coordinates().Points({{3, 4}, {5, 6}});
+  file.AddArcRecord(1, 7, tail);
+  file.AddArcRecord(1, -4, tail);
+  file.AddArcRecord(1, 0x0FFFFFF0, tail);
+  file.AddArcRecord(1, 0x7FFFFFFF, tail);
+  tb::MapFileBuilder built = file.Build();
+  built.OverrideEntry(1, built.SectionOffset(1), 0xFFFFFFF0u);
+  ASSERT_EQ(OpenBuilt(reader, dir, built), Success);
+
+  auto g = NewGeometry();
+  ASSERT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), Success);
+  ASSERT_EQ(g->vertexCount, 7);
+  EXPECT_EQ(g->x[1], 5.0);
+  EXPECT_EQ(g->y[6], 0.0);
+  Terrix::WKBLineString wkb{};
+  ASSERT_EQ(reader.ReadArcWKB(0, nullptr, &wkb), Success);
+  EXPECT_EQ(Value(wkb.numPoints), 7u);
+  EXPECT_EQ(wkb.points[6].x, 0.0);
+  std::free(wkb.points);
+
+  for (int index : {1, 2}) {
+    SCOPED_TRACE(index);
+    Terrix::EmptyGeometry(g.get());
+    EXPECT_EQ(reader.ReadArcInfo(index, nullptr, g.get()), Terrix::Result::NoMemory);
+    EXPECT_EQ(g->x, nullptr);
+    Terrix::WKBLineString none{};
+    EXPECT_EQ(reader.ReadArcWKB(index, nullptr, &none), Terrix::Result::NoMemory);
+    EXPECT_EQ(Value(none.points), nullptr);
+  }
+  EXPECT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), IoError) << "beyond the section's length";
 }
 
 TEST_F(LinesTest, FailedCoordinateReadLeavesTheArrays) {

@@ -241,7 +241,7 @@ TEST_F(PolygonsTest, BadRecordsAndListsAnswerWithoutGuessing) {
   EXPECT_TRUE(HasRings(*g, {Points{}}));
 
   // Counts that no file of this size can back are refused before any room is made.
-  EXPECT_EQ(reader.ReadPolygonInfo(hugeList - 1, &info, g.get()), IoError);
+  EXPECT_EQ(reader.ReadPolygonInfo(hugeList - 1, &info, g.get()), NoMemory);
   EXPECT_EQ(Value(info.listCount), 0x7FFFFFFF);
   EXPECT_EQ(Read(hugeTotal - 1), NoMemory);
   EXPECT_EQ(g->x, nullptr);
@@ -297,6 +297,7 @@ TEST_F(PolygonsTest, WellKnownBinaryCountsTheRings) {
   const int onlyTotal = file.AddPolygonList(1, {});
   const int onlySeparator = file.AddPolygon({0});
   const int deleted = file.AddPolygon({a1}, 0);
+  const int hugeList = file.AddPolygonRecord(1, 0x7FFFFFFF, 2);
   Open();
 
   Terrix::LinearRing callerRings[1] = {};
@@ -323,7 +324,8 @@ TEST_F(PolygonsTest, WellKnownBinaryCountsTheRings) {
   EXPECT_EQ(Value(info.listCount), 2);  // copied before the list was read
   EXPECT_EQ(reader.ReadPolygonWKB(noList - 1, nullptr, &wkb), BadArcList);
   EXPECT_EQ(reader.ReadPolygonWKB(deleted - 1, nullptr, &wkb), NotInUse);
-  EXPECT_EQ(reader.ReadPolygonWKB(deleted, nullptr, &wkb), IoError);
+  EXPECT_EQ(reader.ReadPolygonWKB(hugeList - 1, nullptr, &wkb), NoMemory);
+  EXPECT_EQ(reader.ReadPolygonWKB(hugeList, nullptr, &wkb), IoError);
   EXPECT_EQ(Value(wkb.numRings), 77u);
   EXPECT_EQ(reader.ReadPolygonWKB(negative - 1, nullptr, nullptr), Success);
 
