@@ -214,27 +214,4 @@ TEST_F(MemReaderTest, GetFieldInfoHandsOutNegativeValuesUnchecked) {
   EXPECT_EQ(reader.ReadShortAttribute(1, 0), 0) << "a record beyond the table";
 }
 
-TEST_F(MemReaderTest, CopiesShareOneStateAndCloseOnce) {
-  tb::ElementFile file(tb::kPoint);
-  file.AddPoint(1.0, 2.0, "note");
-  ASSERT_EQ(OpenBuilt(file.Build()), Result::Success);
-  ASSERT_EQ(reader.ReadPointInfo(0, nullptr, nullptr), Result::Success);
-  {
-    Terrix_MemReader copy(reader);
-    char note[260] = {};
-    EXPECT_EQ(copy.GetNoteInfo(0, note), Result::Success);
-    EXPECT_STREQ(note, "note");
-    Terrix_MemReader assigned;
-    assigned = copy;
-    EXPECT_EQ(assigned.GetShapeType(), 1);
-  }  // both copies gone: the original still holds the open file
-  TERRIX_PntInfo info{};
-  EXPECT_EQ(reader.ReadPointInfo(0, &info, nullptr), Result::Success);
-  EXPECT_EQ(Value(info.x), 1.0);
-
-  Terrix_MemReader copy(reader);
-  copy.Close();  // closes the shared state: the original sees it closed
-  EXPECT_EQ(reader.ReadPointInfo(0, nullptr, nullptr), Result::IoError);
-}
-
 }  // namespace
