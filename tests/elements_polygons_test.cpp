@@ -46,19 +46,20 @@ Points Join(const Points& a, const Points& b) {
 // The container's rings equal `want`, ring by ring and point by point.
 ::testing::AssertionResult HasRings(const Terrix::Geometry& g, const std::vector<Points>& want) {
   const std::vector<Points> got = Rings(g);
-  if (got.size() != want.size())
-    return ::testing::AssertionFailure() << got.size() << " rings, want " << want.size();
-  for (std::size_t k = 0; k < got.size(); ++k) {
-    if (got[k].size() != want[k].size())
-      return ::testing::AssertionFailure()
-             << "ring " << k << ": " << got[k].size() << " points, want " << want[k].size();
-    for (std::size_t j = 0; j < got[k].size(); ++j)
-      if (got[k][j].x != want[k][j].x || got[k][j].y != want[k][j].y)
-        return ::testing::AssertionFailure()
-               << "ring " << k << " point " << j << ": (" << got[k][j].x << ", " << got[k][j].y << "), want ("
-               << want[k][j].x << ", " << want[k][j].y << ")";
+  bool same = got.size() == want.size();
+  for (std::size_t k = 0; same && k < got.size(); ++k) {
+    same = got[k].size() == want[k].size();
+    for (std::size_t j = 0; same && j < got[k].size(); ++j)
+      same = got[k][j].x == want[k][j].x && got[k][j].y == want[k][j].y;
   }
-  return ::testing::AssertionSuccess();
+  if (same) return ::testing::AssertionSuccess();
+  auto& failure = ::testing::AssertionFailure() << "rings:";
+  for (const Points& ring : got) {
+    failure << " [";
+    for (const tb::XY& p : ring) failure << " (" << p.x << ", " << p.y << ")";
+    failure << " ]";
+  }
+  return failure;
 }
 
 class PolygonsTest : public ::testing::Test {
