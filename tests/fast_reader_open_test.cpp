@@ -195,21 +195,16 @@ TEST_F(FastReaderOpen, TicsAndTopology) {
   EXPECT_EQ(reader.GetTicCount(), 4464);
   ASSERT_EQ(OpenBuilt(MapFileBuilder(tb::kPoint).Tics(0xFFFF, 0)), Result::Success);
   EXPECT_EQ(reader.GetTicCount(), -1);
-}
 
-// A hostile tic count costs no memory beyond the file: tics past the end read as zeros.
-TEST_F(FastReaderOpen, HugeTicCountIsBoundedByTheFile) {
-  MapFileBuilder b(tb::kLine);
-  b.Section(1, Tics(1)).Tics(0x7FFFFFFF, 0);
+  // A hostile tic count costs no memory beyond the file: tics past the end read as zeros.
+  b.Tics(0x7FFFFFFF, 10);
   ASSERT_EQ(OpenBuilt(b), Result::Success);
-  TERRIX_Tic_Info tic;
   std::memset(&tic, 0xAA, sizeof tic);
   ASSERT_EQ(reader.GetTicInfo(2000000000, &tic), Result::Success);
   for (std::uint8_t byte : tic.data) EXPECT_EQ(byte, 0);
-  ASSERT_EQ(reader.GetTicInfo(0, &tic), Result::Success);
-  double x;
-  std::memcpy(&x, tic.data + 24, 8);
-  EXPECT_EQ(x, 100.0);
+  ASSERT_EQ(reader.GetTicInfo(1, &tic), Result::Success);
+  std::memcpy(values, tic.data, sizeof values);
+  EXPECT_EQ(values[3], 101.0);
 }
 
 TEST_F(FastReaderOpen, FailedReadsAtEachStep) {
