@@ -209,6 +209,7 @@ TEST_F(EditReaderTest, ArcsAreReadOneCoordinateAtATimeAndMayRunPastTheEnd) {
   const std::uint32_t tail = file.Coordinates().Points({{7, 8}, {9, 10}});
   file.AddArcRecord(1, 7, tail);
   file.AddArcRecord(1, 0x7FFFFFFF, tail);
+  file.AddArcRecord(1, -3, tail);
   ASSERT_EQ(OpenBuilt(file.Build()), Result::Success);
   ASSERT_EQ(reader.ReadArcInfo(0, nullptr, nullptr), Result::Success);  // tables loaded
 
@@ -239,7 +240,9 @@ TEST_F(EditReaderTest, ArcsAreReadOneCoordinateAtATimeAndMayRunPastTheEnd) {
   EXPECT_EQ(g->maxY, 10.0);
 
   Terrix::EmptyGeometry(g.get());
-  EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), Result::IoError) << "more points than the file holds";
+  EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), Result::NoMemory)
+      << "no room for more points than the file holds";
+  EXPECT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), Result::NoMemory) << "nor for a negative count";
 
   // The fast reader refuses the arc that runs past the coordinate section.
   Terrix_FastReader fast;
@@ -248,19 +251,29 @@ TEST_F(EditReaderTest, ArcsAreReadOneCoordinateAtATimeAndMayRunPastTheEnd) {
   EXPECT_EQ(fast.ReadArcInfo(1, nullptr, g.get()), Result::IoError);
 }
 
-TEST_F(EditReaderTest, PolygonStopsAtAnArcNotInUse) {
+TEST_F(EditReaderTest, PolygonStopsAtAnArcNotInUseAndReadsOneValueAtATime) {
   tb::ElementFile file(tb::kRegion);
   file.AddArc({{0, 0}, {0, 1}});
   file.AddArc({{1, 1}, {1, 0}}, 0);  // not in use
   file.AddArc({{2, 2}, {0, 0}});
   file.AddPolygon({1, 2, 3});
+  file.AddPolygon({1, 0, -3});
   ASSERT_EQ(OpenBuilt(file.Build()), Result::Success);
+  ASSERT_EQ(reader.ReadPolygonInfo(0, nullptr, nullptr), Result::Success);  // tables loaded
   auto g = NewGeometry();
+  core::FileSeam::Reset();
   EXPECT_EQ(reader.ReadPolygonInfo(0, nullptr, g.get()), Result::NotInUse);
+  EXPECT_EQ(core::FileSeam::ReadCount(), 2 + 4) << "list total, entries, then x and y of each point";
   ASSERT_EQ(g->vertexCount, 6);
   EXPECT_EQ(g->y[1], 1.0);
   EXPECT_EQ(g->x[2], 0.0) << "nothing gathered after the arc not in use";
-  EXPECT_EQ(g->x[3], 0.0);
+  EXPECT_EQ(g->x[4], 0.0);
+
+  Terrix::EmptyGeometry(g.get());
+  ASSERT_EQ(reader.ReadPolygonInfo(1, nullptr, g.get()), Result::Success);
+  ASSERT_EQ(g->partCount, 2);
+  EXPECT_EQ(g->partStart[1], 2);
+  EXPECT_EQ(g->x[3], 2.0) << "the reversed arc, turned round after its values were read";
 
   Terrix_FastReader fast;
   ASSERT_EQ(fast.Open(dir.WidePath("map.wt").c_str()), Result::Success);
@@ -298,24 +311,15 @@ TEST_F(EditReaderTest, AttributeRecordsAreReadFromTheFileOneAtATime) {
   EXPECT_EQ(reader.ReadLongAttribute(0, 0), 0) << "a failed record read gives no value";
   EXPECT_EQ(reader.ReadStringAttribute(1, 0), std::string("\xC8")) << "the next record is read again";
   EXPECT_EQ(reader.ReadLongAttribute(2, 0), 0) << "a record beyond the table";
-}
 
-TEST_F(EditReaderTest, CopiesShareOneState) {
-  ASSERT_EQ(OpenBuilt(TwoRegions().Build()), Result::Success);
-  TERRIX_RegInfo region{};
-  ASSERT_EQ(reader.ReadPolygonInfo(0, &region, nullptr), Result::Success);
-  region.display[0] = 0x77;
-  {
-    Terrix_Reader copy(reader);
-    ASSERT_EQ(copy.SetPolygonInfo(0, region), Result::Success);
-  }
-  TERRIX_RegInfo read{};
-  ASSERT_EQ(reader.ReadPolygonInfo(0, &read, nullptr), Result::Success);
-  EXPECT_EQ(read.display[0], 0x77) << "the copy changed the shared records";
-  Terrix_Reader assigned;
-  assigned = reader;
-  assigned.Close();
-  EXPECT_EQ(reader.ReadPolygonInfo(0, nullptr, nullptr), Result::IoError) << "closed for both";
+  // A million records of 2 GB each: a record far beyond the end of the file
+  // reads as zero bytes, and no room of its size is made.
+  t.RecordCount(1000000).RecordLength(0x7FFFFFFF);
+  ASSERT_EQ(OpenBuilt(file.Build().Section(2, t.Build())), Result::Success);
+  ASSERT_EQ(reader.GetRecordCount(), 999999);
+  const auto* far = static_cast<const std::uint8_t*>(reader.ReadBinareyAttribute(499999, 0));
+  ASSERT_NE(far, nullptr);
+  EXPECT_EQ(tb::Bytes(far, far + 5), tb::Bytes(5, 0));
 }
 
 }  // namespace

@@ -67,42 +67,59 @@ TEST_F(LinesTest, LineGeometryHoldsThePointsInStoredOrder) {
   EXPECT_EQ(empty->maxY, -kStart);
 }
 
-TEST_F(LinesTest, PointCountBeyondTheCoordinateSection) {
+// The fast reader refuses a line of more points than the coordinate
+// section's length (as the directory gives it) can contain; a count that
+// passes but that the file cannot back, or a negative one, gets no room; a
+// line within the length that runs past the end of a cut file reads with the
+// missing points 0.0.
+TEST_F(LinesTest, PointCountChecks) {
   tb::ElementFile file(tb::kLine);
   file.AddArc({{1, 1}, {2, 2}});
-  const std::uint32_t at = file.Coordinates().Points({{3, 3}});
-  file.AddArcRecord(1, 1000, at);        // runs past the section
-  file.AddArcRecord(1, 0x7FFFFFFF, at);  // a hostile count
-  file.AddArcRecord(1, -4, at);
-  file.AddArcRecord(0, 1, at);  // deleted
+  const std::uint32_t tail = file.Coordinates().Points({{3, 4}, {5, 6}});
+  file.AddArcRecord(1, 1000, tail);        // runs past the section
+  file.AddArcRecord(1, -4, tail);          // 2
+  file.AddArcRecord(1, 7, tail);           // 3
+  file.AddArcRecord(1, 0x0FFFFFF0, tail);  // 4
+  file.AddArcRecord(1, 0x7FFFFFFF, tail);  // 5
+  file.AddArcRecord(0, 1, tail);           // deleted
   tb::MapFileBuilder built = file.Build();
   ASSERT_EQ(OpenBuilt(reader, dir, built), Success);
 
-  // The section holds 2 + 3 x 16 bytes: three whole points.
+  // The section holds 2 + 4 x 16 bytes: four whole points.
   auto g = NewGeometry();
   Terrix::TERRIX_LineInfo info{};
   EXPECT_EQ(reader.ReadArcInfo(1, &info, g.get()), IoError);
   EXPECT_EQ(Value(info.pointCount), 1000);  // the record was copied before the check
-  EXPECT_EQ(g->vertexCount, 0);
   EXPECT_EQ(g->x, nullptr);
-  EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), IoError);
-  EXPECT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), IoError);
   EXPECT_EQ(reader.ReadArcInfo(1, &info, nullptr), Success);
-  EXPECT_EQ(reader.ReadArcInfo(4, &info, g.get()), NotInUse);
-  EXPECT_EQ(reader.ReadArcInfo(5, &info, g.get()), IoError);
-
+  EXPECT_EQ(reader.ReadArcInfo(6, &info, g.get()), NotInUse);
+  EXPECT_EQ(reader.ReadArcInfo(7, &info, g.get()), IoError);
   Terrix::WKBLineString wkb{};
-  EXPECT_EQ(reader.ReadArcWKB(2, nullptr, &wkb), IoError);
+  EXPECT_EQ(reader.ReadArcWKB(1, nullptr, &wkb), IoError);
   EXPECT_EQ(Value(wkb.points), nullptr);
-  EXPECT_EQ(reader.ReadArcWKB(2, &info, nullptr), Success);
+  EXPECT_EQ(reader.ReadArcWKB(1, &info, nullptr), Success);
 
-  // A directory that claims a 4 GB section does not make a line fit that
-  // the file cannot hold.
-  built.OverrideEntry(1, built.SectionOffset(1), 0xFFFFFFFFu);
+  // A section that the directory makes nearly 4 GB long, in a smaller file.
+  built.OverrideEntry(1, built.SectionOffset(1), 0xFFFFFFF0u);
   ASSERT_EQ(OpenBuilt(reader, dir, built, "long.wt"), Success);
-  EXPECT_EQ(reader.ReadArcInfo(2, nullptr, g.get()), IoError);
-  EXPECT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), Success);
-  EXPECT_EQ(g->vertexCount, 2);
+  ASSERT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), Success);
+  ASSERT_EQ(g->vertexCount, 7);
+  EXPECT_EQ(g->x[1], 5.0);
+  EXPECT_EQ(g->y[6], 0.0);
+  ASSERT_EQ(reader.ReadArcWKB(3, nullptr, &wkb), Success);
+  EXPECT_EQ(Value(wkb.numPoints), 7u);
+  EXPECT_EQ(wkb.points[6].x, 0.0);
+  std::free(wkb.points);
+  for (int index : {2, 4}) {
+    SCOPED_TRACE(index);
+    Terrix::EmptyGeometry(g.get());
+    EXPECT_EQ(reader.ReadArcInfo(index, nullptr, g.get()), Terrix::Result::NoMemory);
+    EXPECT_EQ(g->x, nullptr);
+    Terrix::WKBLineString none{};
+    EXPECT_EQ(reader.ReadArcWKB(index, nullptr, &none), Terrix::Result::NoMemory);
+    EXPECT_EQ(Value(none.points), nullptr);
+  }
+  EXPECT_EQ(reader.ReadArcInfo(5, nullptr, g.get()), IoError) << "beyond the section's length";
   Terrix::EmptyGeometry(g.get());
 }
 

@@ -46,19 +46,20 @@ Points Join(const Points& a, const Points& b) {
 // The container's rings equal `want`, ring by ring and point by point.
 ::testing::AssertionResult HasRings(const Terrix::Geometry& g, const std::vector<Points>& want) {
   const std::vector<Points> got = Rings(g);
-  if (got.size() != want.size())
-    return ::testing::AssertionFailure() << got.size() << " rings, want " << want.size();
-  for (std::size_t k = 0; k < got.size(); ++k) {
-    if (got[k].size() != want[k].size())
-      return ::testing::AssertionFailure()
-             << "ring " << k << ": " << got[k].size() << " points, want " << want[k].size();
-    for (std::size_t j = 0; j < got[k].size(); ++j)
-      if (got[k][j].x != want[k][j].x || got[k][j].y != want[k][j].y)
-        return ::testing::AssertionFailure()
-               << "ring " << k << " point " << j << ": (" << got[k][j].x << ", " << got[k][j].y << "), want ("
-               << want[k][j].x << ", " << want[k][j].y << ")";
+  bool same = got.size() == want.size();
+  for (std::size_t k = 0; same && k < got.size(); ++k) {
+    same = got[k].size() == want[k].size();
+    for (std::size_t j = 0; same && j < got[k].size(); ++j)
+      same = got[k][j].x == want[k][j].x && got[k][j].y == want[k][j].y;
   }
-  return ::testing::AssertionSuccess();
+  if (same) return ::testing::AssertionSuccess();
+  auto& failure = ::testing::AssertionFailure() << "rings:";
+  for (const Points& ring : got) {
+    failure << " [";
+    for (const tb::XY& p : ring) failure << " (" << p.x << ", " << p.y << ")";
+    failure << " ]";
+  }
+  return failure;
 }
 
 class PolygonsTest : public ::testing::Test {
@@ -241,7 +242,7 @@ TEST_F(PolygonsTest, BadRecordsAndListsAnswerWithoutGuessing) {
   EXPECT_TRUE(HasRings(*g, {Points{}}));
 
   // Counts that no file of this size can back are refused before any room is made.
-  EXPECT_EQ(reader.ReadPolygonInfo(hugeList - 1, &info, g.get()), IoError);
+  EXPECT_EQ(reader.ReadPolygonInfo(hugeList - 1, &info, g.get()), NoMemory);
   EXPECT_EQ(Value(info.listCount), 0x7FFFFFFF);
   EXPECT_EQ(Read(hugeTotal - 1), NoMemory);
   EXPECT_EQ(g->x, nullptr);
@@ -297,6 +298,7 @@ TEST_F(PolygonsTest, WellKnownBinaryCountsTheRings) {
   const int onlyTotal = file.AddPolygonList(1, {});
   const int onlySeparator = file.AddPolygon({0});
   const int deleted = file.AddPolygon({a1}, 0);
+  const int hugeList = file.AddPolygonRecord(1, 0x7FFFFFFF, 2);
   Open();
 
   Terrix::LinearRing callerRings[1] = {};
@@ -323,7 +325,8 @@ TEST_F(PolygonsTest, WellKnownBinaryCountsTheRings) {
   EXPECT_EQ(Value(info.listCount), 2);  // copied before the list was read
   EXPECT_EQ(reader.ReadPolygonWKB(noList - 1, nullptr, &wkb), BadArcList);
   EXPECT_EQ(reader.ReadPolygonWKB(deleted - 1, nullptr, &wkb), NotInUse);
-  EXPECT_EQ(reader.ReadPolygonWKB(deleted, nullptr, &wkb), IoError);
+  EXPECT_EQ(reader.ReadPolygonWKB(hugeList - 1, nullptr, &wkb), NoMemory);
+  EXPECT_EQ(reader.ReadPolygonWKB(hugeList, nullptr, &wkb), IoError);
   EXPECT_EQ(Value(wkb.numRings), 77u);
   EXPECT_EQ(reader.ReadPolygonWKB(negative - 1, nullptr, nullptr), Success);
 

@@ -43,7 +43,8 @@ class TERRIX_API Terrix_Reader {
   std::int32_t GetNoteInfo(int index, char* note);
   /// A line or arc, read one coordinate at a time. A line that runs past the
   /// end of the file is read without error: the missing points stay 0.0.
-  /// A point count larger than the whole file could hold is refused (-9983).
+  /// No room is made for a negative point count or for more points than the
+  /// whole file could hold (-9999).
   std::int32_t ReadArcInfo(int index, TERRIX_LineInfo* info, Geometry* geometry);
   /// A polygon; an arc of it that is not in use ends the read with -9981.
   std::int32_t ReadPolygonInfo(int index, TERRIX_RegInfo* info, Geometry* geometry);

@@ -7,13 +7,12 @@ namespace Terrix::format {
 
 CoordinateSection LocateCoordinates(const HeadArea& head, std::uint64_t fileSize) {
   CoordinateSection section;
+  section.fileSize = fileSize;
   TERRIX_Part part{};
   if (!head.Section(Section::Coordinates, part)) return section;
   section.present = true;
   section.offset = part.offset;
   section.length = part.length;
-  section.held =
-      section.offset < fileSize ? std::min<std::uint64_t>(section.length, fileSize - section.offset) : 0;
   return section;
 }
 

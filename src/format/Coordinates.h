@@ -16,15 +16,16 @@ struct CoordinateSection {
   std::uint64_t offset = 0;
   /// Length as the directory gives it.
   std::uint64_t length = 0;
-  /// The part of that length that lies inside the file. Counts read from the
-  /// file are checked against this, so a hostile directory length cannot make
-  /// a reader allocate more than the file could fill.
-  std::uint64_t held = 0;
+  /// Size of the whole file. No count read from the file gets more room than
+  /// the file could fill, so a hostile count costs no memory.
+  std::uint64_t fileSize = 0;
 
   /// File position of an item stored at `itemOffset` within the section.
   std::uint64_t At(std::uint32_t itemOffset) const { return offset + itemOffset; }
-  /// Whole points (16 bytes each) the held part of the section can contain.
-  std::uint64_t HeldPoints() const { return held / kCoordinatePairSize; }
+  /// Whole points (16 bytes each) the section's length can contain.
+  std::uint64_t LengthPoints() const { return length / kCoordinatePairSize; }
+  /// Whole points the file could hold.
+  std::uint64_t FilePoints() const { return fileSize / kCoordinatePairSize; }
 };
 
 CoordinateSection LocateCoordinates(const HeadArea& head, std::uint64_t fileSize);

@@ -21,8 +21,13 @@ bool InRange(int index, std::int32_t recordCount) {
 
 }  // namespace
 
-bool LineFits(const CoordinateSection& coordinates, std::int32_t pointCount) {
-  return pointCount >= 0 && static_cast<std::uint64_t>(pointCount) <= coordinates.HeldPoints();
+std::int32_t LineRoom(const CoordinateSection& coordinates, std::int32_t pointCount, LineBound bound) {
+  if (bound == LineBound::SectionLength && pointCount > 0 &&
+      static_cast<std::uint64_t>(pointCount) > coordinates.LengthPoints())
+    return Result::IoError;
+  if (pointCount < 0 || static_cast<std::uint64_t>(pointCount) > coordinates.FilePoints())
+    return Result::NoMemory;
+  return Result::Success;
 }
 
 std::int32_t ElementReader::Load() {
@@ -127,11 +132,9 @@ std::int32_t ElementReader::ReadLine(int index, TERRIX_LineInfo* info, Geometry*
   if (g == nullptr) return Result::Success;
 
   const CoordinateSection coordinates = Coordinates();
-  const bool bounded = rules_.lines.bound == LineBound::HeldCoordinates
-                           ? LineFits(coordinates, record.pointCount)
-                           : record.pointCount >= 0 && static_cast<std::uint64_t>(record.pointCount) <=
-                                                           map_.file.Size() / kCoordinatePairSize;
-  if (!bounded) return Result::IoError;
+  if (!coordinates.present) return Result::IoError;
+  const std::int32_t room = LineRoom(coordinates, record.pointCount, rules_.lines.bound);
+  if (room != Result::Success) return room;
   return FillLineShape(g, map_.file, coordinates.At(record.pointOffset), record.pointCount,
                        rules_.lines.pointReads, tables_.scratch.points);
 }

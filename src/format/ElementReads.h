@@ -30,17 +30,15 @@ enum class IndexRule {
 
 /// What a line's point count is checked against before room is made for it.
 enum class LineBound {
-  /// The part of the coordinate section the file holds; a longer line is
-  /// refused with Result::IoError.
-  HeldCoordinates,
-  /// The file's size only: a line that runs past the end of the file is read,
-  /// the points the file lacks staying 0.0. A longer count than the whole
-  /// file could hold is refused, so that no hostile count costs memory.
-  FileSize,
+  /// The coordinate section's length as the directory gives it: a line of
+  /// more points than it can contain is refused with Result::IoError.
+  SectionLength,
+  /// Nothing: the points are read where they lie (the editing reader).
+  None,
 };
 
 struct LineReadOptions {
-  LineBound bound = LineBound::HeldCoordinates;
+  LineBound bound = LineBound::SectionLength;
   PointReads pointReads = PointReads::WholeRun;
 };
 
@@ -57,8 +55,12 @@ struct ElementReadRules {
 /// reserved record 0 included): 0 <= index < recordCount - 1.
 bool ElementInRange(int index, std::int32_t recordCount);
 
-/// Whether a line of `pointCount` points fits in the held coordinate section.
-bool LineFits(const CoordinateSection& coordinates, std::int32_t pointCount);
+/// Whether room is made for a line of `pointCount` points: Result::IoError
+/// when `bound` refuses the count; Result::NoMemory for room that is not
+/// obtained, a negative count (it passes the signed bound) or more points than
+/// the whole file could hold; else Result::Success. Points of a line that
+/// runs past the end of the file are not transferred and stay 0.0.
+std::int32_t LineRoom(const CoordinateSection& coordinates, std::int32_t pointCount, LineBound bound);
 
 /// The element side of an open reader: its map, its element tables and its rules.
 class ElementReader {

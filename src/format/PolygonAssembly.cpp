@@ -20,8 +20,8 @@ ArcListShape MeasureArcList(std::int32_t total, const std::int32_t* entries, std
   return shape;
 }
 
-bool ArcListFits(const CoordinateSection& coordinates, std::int32_t listCount) {
-  return listCount >= 0 && static_cast<std::uint64_t>(listCount) * kArcListValueSize <= coordinates.held;
+bool ArcListBacked(const CoordinateSection& coordinates, std::int32_t listCount) {
+  return listCount >= 0 && static_cast<std::uint64_t>(listCount) * kArcListValueSize <= coordinates.fileSize;
 }
 
 std::int32_t ReadArcList(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
@@ -94,7 +94,7 @@ std::int32_t AssemblePolygon(const ArcSource& source, const TERRIX_RegInfo& regi
                              const PolygonReadOptions& options, ReadScratch& scratch) {
   const std::int32_t listCount = region.listCount;
   const std::int64_t entryCount = static_cast<std::int64_t>(listCount) - 1;
-  if (!ArcListFits(source.coordinates, listCount)) return Result::IoError;
+  if (!ArcListBacked(source.coordinates, listCount)) return Result::NoMemory;
   try {
     scratch.entries.assign(static_cast<std::size_t>(entryCount), 0);
   } catch (const std::bad_alloc&) {

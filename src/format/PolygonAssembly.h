@@ -50,10 +50,10 @@ struct ArcListShape {
 };
 ArcListShape MeasureArcList(std::int32_t total, const std::int32_t* entries, std::int64_t entryCount);
 
-/// Whether an arc list of `listCount` values (leading total included) fits in
-/// the part of the coordinate section the file holds. A longer list is
-/// refused before room is made for it.
-bool ArcListFits(const CoordinateSection& coordinates, std::int32_t listCount);
+/// Whether room is made for an arc list of `listCount` values (leading total
+/// included): no more values than the whole file could hold. A longer list
+/// gets no room, as when the allocation fails (Result::NoMemory).
+bool ArcListBacked(const CoordinateSection& coordinates, std::int32_t listCount);
 
 /// Reads a polygon's arc list: the leading total with one read, then the
 /// listCount - 1 entries with another. Result::IoError when a read fails or

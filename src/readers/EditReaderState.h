@@ -26,15 +26,16 @@ struct EditReaderState {
 };
 
 /// The editing reader's element reads: the file opened for update is read
-/// through to the disk, so points are read one coordinate at a time; a line is
-/// bounded by the file's size only (a line running past the end of the file
-/// reads as 0.0 there); a polygon stops at an arc that is not in use.
+/// through to the disk, so points are read one coordinate at a time; a line's
+/// count is not compared with the coordinate section (a line running past the
+/// end of the file reads as 0.0 there); a polygon stops at an arc that is not
+/// in use.
 inline format::ElementReader ElementsOf(EditReaderState& s) {
   format::ElementReadRules rules;
   rules.kind = s.map.Kind();
   rules.nodes = format::NetworkNodes::AsPoints;
   rules.indices = format::IndexRule::ByKind;
-  rules.lines = format::LineReadOptions{format::LineBound::FileSize, format::PointReads::ValueByValue};
+  rules.lines = format::LineReadOptions{format::LineBound::None, format::PointReads::ValueByValue};
   rules.polygons = format::PolygonReadOptions{format::InactiveArc::Stop, format::PointReads::ValueByValue};
   return format::ElementReader(s.map, s.elements, rules);
 }

@@ -44,13 +44,16 @@ std::int32_t Terrix_FastReader::ReadArcWKB(int index, TERRIX_LineInfo* info, WKB
   if (info != nullptr) *info = record;
   if (wkb == nullptr) return Result::Success;
   const format::CoordinateSection coordinates = elements.Coordinates();
-  if (!format::LineFits(coordinates, record.pointCount)) return Result::IoError;
+  const std::int32_t room =
+      format::LineRoom(coordinates, record.pointCount, format::LineBound::SectionLength);
+  if (room == Result::IoError) return room;
 
   wkb->byteOrder = kWkbByteOrder;
   wkb->wkbType = kWkbLineString;
   wkb->numPoints = static_cast<std::uint32_t>(record.pointCount);
   void* points = nullptr;
   const bool allocated =
+      room == Result::Success &&
       format::AllocateZeroed(static_cast<std::size_t>(record.pointCount), sizeof(Point2D), points);
   wkb->points = static_cast<Point2D*>(points);
   if (!allocated) return Result::NoMemory;
@@ -73,7 +76,7 @@ std::int32_t Terrix_FastReader::ReadPolygonWKB(int index, TERRIX_RegInfo* info, 
     if (info != nullptr) *info = record;
     if (wkb == nullptr) return Result::Success;
 
-    if (!format::ArcListFits(elements.Coordinates(), record.listCount)) return Result::IoError;
+    if (!format::ArcListBacked(elements.Coordinates(), record.listCount)) return Result::NoMemory;
     std::vector<std::int32_t>& entries = s.elements.scratch.entries;
     const std::int64_t entryCount = static_cast<std::int64_t>(record.listCount) - 1;
     try {
