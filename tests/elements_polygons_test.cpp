@@ -53,7 +53,8 @@ Points Join(const Points& a, const Points& b) {
       same = got[k][j].x == want[k][j].x && got[k][j].y == want[k][j].y;
   }
   if (same) return ::testing::AssertionSuccess();
-  auto& failure = ::testing::AssertionFailure() << "rings:";
+  ::testing::AssertionResult failure = ::testing::AssertionFailure();
+  failure << "rings:";
   for (const Points& ring : got) {
     failure << " [";
     for (const tb::XY& p : ring) failure << " (" << p.x << ", " << p.y << ")";
