@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,10 +40,19 @@ class StepWriter : public Terrix::Terrix_Writer {
   using Terrix_Writer::WriteRecordAll;
 };
 
+/// The bytes of a file, read in one piece (written files reach megabytes).
+inline tb::Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  tb::Bytes bytes(in ? static_cast<std::size_t>(in.tellg()) : 0);
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
+}
+
 /// A written file's bytes with the readings the tests need.
 struct FileView {
   tb::Bytes bytes;
-  explicit FileView(const std::string& path) : bytes(tb::ReadFile(path)) {}
+  explicit FileView(const std::string& path) : bytes(ReadBytes(path)) {}
   template <typename T>
   T At(std::size_t offset) const {
     EXPECT_LE(offset + sizeof(T), bytes.size()) << "read beyond the file at " << offset;

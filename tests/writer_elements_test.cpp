@@ -147,6 +147,8 @@ TEST_F(WriterElements, MalformedGeometriesStayInsideTheirArrays) {
   noArrays.get()->x = noArrays.get()->y = nullptr;
   noArrays.get()->vertexCount = 50;  // no x and y arrays behind it
   EXPECT_EQ(w.AddArcInfo(wt::InUseLine(), *noArrays, 0), Result::Success);
+  noArrays.get()->partCount = -2;  // only 0 and 1 are one-part geometries
+  EXPECT_EQ(w.AddArcInfo(wt::InUseLine(), *noArrays, 0), Result::PartSkipped);
   const FileView f = Finish("l.wt");
   EXPECT_EQ(ArcPointCount(f, 1), 0);
   EXPECT_EQ(ArcPointCount(f, 2), 0);
