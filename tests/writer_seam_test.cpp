@@ -30,11 +30,11 @@ void Fill(wt::StepWriter& w, const std::wstring& path, int kind) {
   constexpr int kElements = 9000;
   ASSERT_EQ(w.Create(path.c_str(), kind), Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"id", 3, 4, 0, 0), 1);
-  wt::OwnedGeometry ring(wt::Ramp(4), {0});
+  const wt::GeometryPtr ring = wt::Geo(wt::Ramp(4), {0});
   for (int e = 0; e < kElements; ++e) {
-    if (kind == 0) w.AddArcInfo(wt::InUseLine(), *ring, 0);
+    if (kind == 0) w.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *ring, 0);
     if (kind == 1) w.AddPointInfo(wt::InUsePoint(e, -e), *ring, e % 2 != 0 ? "note" : "");
-    if (kind == 2) w.AddPolygonInfo(wt::InUseRegion(), *ring);
+    if (kind == 2) w.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *ring);
     ASSERT_TRUE(w.WriteLongAttribute(e, 0, e + 1));
   }
 }
