@@ -11,191 +11,141 @@
 
 using namespace Terrix;
 using wt::FileView;
+using Counts = std::vector<std::int32_t>;
+using Extent = std::array<double, 4>;
 
 namespace {
 
-std::uint64_t Bits(double d) {
-  std::uint64_t b;
-  std::memcpy(&b, &d, sizeof b);
-  return b;
-}
-
-/// The head area of a new, empty file of `kind` as the format description gives it.
-tb::ByteWriter ExpectedHeadArea(const char* magic, std::int16_t kind,
-                                std::vector<std::pair<std::uint32_t, std::uint32_t>> dir,
-                                const std::vector<std::int32_t>& counts, const double extent[4]) {
-  tb::ByteWriter w;
-  w.raw(magic, 8).i16(kind).i16(0).i32(657).i32(16).zeros(71);
-  // Projection: zero except the three parameters that start at 1.0.
-  tb::Bytes projection(169, 0);
-  tb::Poke(projection, 141, 1.0);
-  tb::Poke(projection, 153, 1.0);
-  tb::Poke(projection, 161, 1.0);
-  w.bytes(projection);
-  for (int i = 0; i < 11; ++i) w.i32(i < static_cast<int>(counts.size()) ? counts[i] : 0);
-  for (int i = 0; i < 4; ++i) w.f64(extent[i]);
-  w.zeros(256).i32(0).u32(0).zeros(57);
-  dir.resize(16, {0, 0});
-  for (const auto& [offset, length] : dir) w.u32(offset).u32(length).u16(0xFFFF);
-  return w;
-}
-
-tb::Bytes ExpectedEmptyAttributeHead() {
-  tb::ByteWriter h;
-  h.u8(0x60).u8(0x44).u8(0xDC).u8(0x07).u8(0x05).u8(0x16).zeros(6).u32(348).zeros(304);
-  h.u16(0x4460).i16(0).u32(1).u32(1).zeros(16);
-  return h.take();
-}
+const Extent kInitialExtent = {wt::kBoundsStart, wt::kBoundsStart, -wt::kBoundsStart, -wt::kBoundsStart};
 
 class WriterLayout : public ::testing::Test {
  protected:
   tb::TempDir dir;
+  Terrix_Writer w;
+
+  FileView Finish(const std::string& name) {
+    w.Flush();
+    w.Close();
+    return FileView(dir.Path(name));
+  }
+  /// Entries laid from 817 in the given order, each directly behind the one
+  /// before, with these lengths; every other entry (0, 0); every flag 0xFFFF.
+  static void ExpectDirectory(const FileView& f, const std::vector<std::uint32_t>& lengths) {
+    std::uint32_t at = wt::kFirstSection;
+    for (int e = 0; e < 16; ++e) {
+      const std::uint32_t length = e < static_cast<int>(lengths.size()) ? lengths[e] : 0;
+      EXPECT_EQ(f.Entry(e), std::make_pair(e < static_cast<int>(lengths.size()) ? at : 0u, length))
+          << "entry " << e;
+      EXPECT_EQ(f.At<std::uint16_t>(wt::kDirectoryAt + 10 * e + 8), 0xFFFF) << "entry " << e;
+      at += length;
+    }
+    EXPECT_EQ(f.bytes.size(), at);
+  }
 };
 
 TEST_F(WriterLayout, EmptyPointFileIsExactlyTheDescribedBytes) {
-  Terrix_Writer w;
   ASSERT_EQ(w.Create(dir.WidePath("p.wt").c_str(), 1), Result::Success);
-  w.Flush();
-  w.Close();
+  const FileView f = Finish("p.wt");
 
-  const double initial[4] = {wt::kBoundsStart, wt::kBoundsStart, -wt::kBoundsStart, -wt::kBoundsStart};
-  tb::ByteWriter expected =
-      ExpectedHeadArea("WMAP`D22", 1, {{817, 93}, {910, 2}, {912, 349}, {1261, 32}, {1293, 4}}, {}, initial);
-  expected.zeros(93).zeros(2).bytes(ExpectedEmptyAttributeHead()).zeros(1);
-  for (int i = 0; i < 4; ++i) expected.f64(initial[i]);
-  expected.i32(65536);
-  ASSERT_EQ(expected.size(), 1297u);
-
-  const FileView f(dir.Path("p.wt"));
-  EXPECT_EQ(f.bytes, expected.data());
+  tb::ByteWriter e;
+  e.raw("WMAP`D22", 8).i16(1).i16(0).i32(657).i32(16).zeros(71);
+  tb::Bytes projection(169, 0);  // zero except three parameters that start at 1.0
+  for (std::size_t at : {141, 153, 161}) tb::Poke(projection, at, 1.0);
+  e.bytes(projection).zeros(44);
+  for (double d : kInitialExtent) e.f64(d);
+  e.zeros(256).i32(0).u32(0).zeros(57);
+  for (auto [offset, length] : {std::pair{817, 93}, {910, 2}, {912, 349}, {1261, 32}, {1293, 4}})
+    e.u32(offset).u32(length).u16(0xFFFF);
+  for (int i = 5; i < 16; ++i) e.u32(0).u32(0).u16(0xFFFF);
+  e.zeros(93).zeros(2);  // record 0; the two leading bytes of section 1
+  e.u8(0x60).u8(0x44).u8(0xDC).u8(0x07).u8(0x05).u8(0x16).zeros(6).u32(348).zeros(304);
+  e.u16(0x4460).i16(0).u32(1).u32(1).zeros(16).zeros(1);  // the leading record is not written
+  for (double d : kInitialExtent) e.f64(d);
+  e.i32(65536);
+  ASSERT_EQ(e.size(), 1297u);
+  EXPECT_EQ(f.bytes, e.data());
   // The start values of the bounds are this decimal value, not the largest double.
-  EXPECT_EQ(Bits(f.ExtentWord(0)), 0x7FB99999999999AAull);
-  EXPECT_EQ(Bits(f.ExtentWord(2)), 0xFFB99999999999AAull);
+  EXPECT_EQ(f.At<std::uint64_t>(304), 0x7FB99999999999AAull);
+  EXPECT_EQ(f.At<std::uint64_t>(320), 0xFFB99999999999AAull);
 }
 
 TEST_F(WriterLayout, LineFileOfOneLine) {
-  Terrix_Writer w;
   ASSERT_EQ(w.Create(dir.WidePath("l.wt").c_str(), 0), Result::Success);
-  wt::OwnedGeometry g({{1, 2}, {3, -4}, {5, 6}}, {0});
-  ASSERT_EQ(w.AddArcInfo(wt::InUseLine(), *g, 0), Result::Success);
-  w.Flush();
-  w.Close();
+  const wt::GeometryPtr g = wt::Geo({{1, 2}, {3, -4}, {5, 6}}, {0});
+  ASSERT_EQ(w.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *g, 0), Result::Success);
+  const FileView f = Finish("l.wt");
 
-  const FileView f(dir.Path("l.wt"));
-  EXPECT_EQ(std::string(f.bytes.begin(), f.bytes.begin() + 8), "WMAP`D21");
-  EXPECT_EQ(f.At<std::int16_t>(8), 0);
-  f.ExpectContiguous({0, 1, 2, 3, 4, 5, 6, 7});
-  EXPECT_EQ(f.Entry(0), std::make_pair(817u, 114u));
-  EXPECT_EQ(f.Entry(1), std::make_pair(931u, 50u));
-  EXPECT_EQ(f.Length(2), 349u);
-  EXPECT_EQ(f.Length(3), 48u);  // 24 x L
-  EXPECT_EQ(f.Length(4), 55u);
-  EXPECT_EQ(f.Length(5), 392u);
-  EXPECT_EQ(f.Length(6), 64u);
-  EXPECT_EQ(f.Length(7), 8u);
-  for (int e = 8; e < 16; ++e) EXPECT_EQ(f.Entry(e), std::make_pair(0u, 0u)) << e;
-  for (int e = 0; e < 16; ++e) EXPECT_EQ(f.Flag(e), 0xFFFF) << e;
-  EXPECT_EQ(f.bytes.size(), f.Offset(7) + f.Length(7));
-
-  const std::vector<std::int32_t> counts = {1, 2, 0, 1, 0, 0, 0, 2, 0, 1, 0};
-  for (int i = 0; i < 11; ++i) EXPECT_EQ(f.Count(i), counts[i]) << "word " << i;
-  const double extent[4] = {1, -4, 5, 6};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(f.ExtentWord(i), extent[i]);
-
-  // Record 0 reserved and zero; record 1 with its count and offset.
+  EXPECT_EQ(f.Slice(0, 10), tb::ByteWriter().raw("WMAP`D21", 8).i16(0).data());
+  ExpectDirectory(f, {114, 50, 349, 48, 55, 392, 64, 8});  // section 1 at 931; topology 24 x L
+  EXPECT_EQ(f.Counts(), (Counts{1, 2, 0, 1, 0, 0, 0, 2, 0, 1, 0}));
+  const Extent extent = {1, -4, 5, 6};
+  EXPECT_EQ(f.Extent(), extent);
+  // Record 0 reserved and zero; record 1 with its count and offset; the points
+  // behind the two leading bytes of section 1.
   EXPECT_TRUE(f.AllZero(817, 57));
-  EXPECT_EQ(f.At<std::uint8_t>(817 + 57), 1);
-  EXPECT_EQ(f.At<std::int32_t>(817 + 57 + 10), 3);
-  EXPECT_EQ(f.At<std::uint32_t>(817 + 57 + 14), 2u);
-  EXPECT_TRUE(f.AllZero(931, 2));
-  const double coords[6] = {1, 2, 3, -4, 5, 6};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.At<double>(933 + 8 * i), coords[i]);
-  // Topology and the reserved node sections are never written.
+  EXPECT_EQ(f.Slice(817 + 57, 18), tb::ByteWriter().u8(1).zeros(9).i32(3).u32(2).data());
+  EXPECT_EQ(f.Slice(931, 50), tb::ByteWriter().zeros(2).f64(1).f64(2).f64(3).f64(-4).f64(5).f64(6).data());
+  // Topology and the reserved node sections are never written; every record,
+  // record 0 included, gets the whole extent and the word 65536.
   EXPECT_TRUE(f.AllZero(f.Offset(3), 48 + 55 + 392));
   for (std::uint32_t k = 0; k < 2; ++k) {
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(f.At<double>(f.Offset(6) + 32 * k + 8 * i), extent[i]);
+    EXPECT_EQ(f.Extent(f.Offset(6) + 32 * k), extent);
     EXPECT_EQ(f.At<std::int32_t>(f.Offset(7) + 4 * k), 65536);
   }
-  // The gaps of the head area.
   EXPECT_TRUE(f.AllZero(20, 71));
   EXPECT_TRUE(f.AllZero(336, 256 + 8 + 57));
 }
 
 TEST_F(WriterLayout, RegionFileSectionsAndArcListOffset) {
-  Terrix_Writer w;
   ASSERT_EQ(w.Create(dir.WidePath("r.wt").c_str(), 2), Result::Success);
-  wt::OwnedGeometry g({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
-  ASSERT_EQ(w.AddPolygonInfo(wt::InUseRegion(), *g), Result::Success);
+  const wt::GeometryPtr g = wt::Geo({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
+  ASSERT_EQ(w.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *g), Result::Success);
   w.Flush();
   const FileView once(dir.Path("r.wt"));
-  w.Flush();  // a second Flush writes the same bytes: the offsets do not move again
-  w.Close();
-  const FileView f(dir.Path("r.wt"));
+  const FileView f = Finish("r.wt");  // a second Flush: the list offsets do not move again
   EXPECT_EQ(f.bytes, once.bytes);
 
   EXPECT_EQ(f.At<std::int16_t>(8), 2);
-  f.ExpectContiguous({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-  const std::uint32_t lengths[12] = {114, 90, 392, 48, 55, 392, 64, 8, 80, 349, 64, 8};
-  for (int e = 0; e < 12; ++e) EXPECT_EQ(f.Length(e), lengths[e]) << e;
-  EXPECT_EQ(f.bytes.size(), f.Offset(11) + f.Length(11));
-
-  const std::vector<std::int32_t> counts = {1, 2, 0, 1, 1, 2, 0, 2, 0, 1, 0};
-  for (int i = 0; i < 11; ++i) EXPECT_EQ(f.Count(i), counts[i]) << "word " << i;
-
+  ExpectDirectory(f, {114, 90, 392, 48, 55, 392, 64, 8, 80, 349, 64, 8});
+  EXPECT_EQ(f.Counts(), (Counts{1, 2, 0, 1, 1, 2, 0, 2, 0, 1, 0}));
   // Polygon record 1: two values at 8 x 10 + 2 of section 1; record 0 is shifted too.
   const std::uint32_t regions = f.Offset(8);
-  EXPECT_EQ(f.At<std::int32_t>(regions + 40 + 1), 2);
-  EXPECT_EQ(f.At<std::uint32_t>(regions + 40 + 5), 82u);
+  EXPECT_EQ(f.Slice(regions + 40, 9), tb::ByteWriter().u8(1).i32(2).u32(82).data());
   EXPECT_EQ(f.At<std::uint32_t>(regions + 5), 82u);
   const std::uint32_t s1 = f.Offset(1);
   EXPECT_TRUE(f.AllZero(s1, 2));
-  EXPECT_EQ(f.At<double>(s1 + 2 + 16 * 2 + 8), 1.0);  // y of the third point
-  EXPECT_EQ(f.At<std::int32_t>(s1 + 82), 6);          // V + k = 5 + 1
-  EXPECT_EQ(f.At<std::int32_t>(s1 + 86), 1);          // arc record 1
+  EXPECT_EQ(f.At<double>(s1 + 2 + 16 * 2 + 8), 1.0);                          // y of the third point
+  EXPECT_EQ(f.Slice(s1 + 82, 8), tb::ByteWriter().i32(5 + 1).i32(1).data());  // [V + k, arc 1]
   // The arc table of a region file (entry 2) is reserved and stays zero.
   EXPECT_TRUE(f.AllZero(f.Offset(2), 392));
-  EXPECT_EQ(f.At<std::uint16_t>(f.Offset(9)), 0x4460);
-  for (std::uint32_t k = 0; k < 2; ++k) EXPECT_EQ(f.At<std::int32_t>(f.Offset(11) + 4 * k), 65536);
+  EXPECT_EQ(f.At<std::uint16_t>(f.Offset(9) + 320), 0x4460);
+  EXPECT_EQ(f.Slice(f.Offset(11), 8), tb::ByteWriter().i32(65536).i32(65536).data());
 }
 
 TEST_F(WriterLayout, TableFile) {
-  Terrix_Writer w;
   ASSERT_EQ(w.Create(dir.WidePath("t0.wt").c_str(), 7), Result::Success);
-  w.Flush();
-  w.Close();
-  const FileView empty(dir.Path("t0.wt"));
-  EXPECT_EQ(std::string(empty.bytes.begin(), empty.bytes.begin() + 8), "WMAP`D28");
-  EXPECT_EQ(empty.Entry(0), std::make_pair(817u, 349u));
-  EXPECT_EQ(empty.Entry(1), std::make_pair(1166u, 2u));
-  EXPECT_EQ(empty.bytes.size(), 1168u);
-  for (int i = 0; i < 11; ++i) EXPECT_EQ(empty.Count(i), 0);
+  const FileView empty = Finish("t0.wt");
+  EXPECT_EQ(empty.Slice(0, 10), tb::ByteWriter().raw("WMAP`D28", 8).i16(7).data());
+  ExpectDirectory(empty, {349, 2});
+  EXPECT_EQ(empty.Counts(), Counts(11, 0));
 
   ASSERT_EQ(w.Create(dir.WidePath("t1.wt").c_str(), 7), Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"n", 3, 4, 0, 0), 1);
   ASSERT_TRUE(w.WriteLongAttribute(0, 0, 11));
   ASSERT_TRUE(w.WriteLongAttribute(1, 0, 22));
-  w.Flush();
-  w.Close();
-  const FileView f(dir.Path("t1.wt"));
-  const std::uint32_t at = 348 + 39 + 3 * 5;
-  EXPECT_EQ(f.Entry(0), std::make_pair(817u, at));
-  EXPECT_EQ(f.Entry(1), std::make_pair(817u + at, 2u));
-  EXPECT_EQ(f.bytes.size(), 817u + at + 2);
-  const std::uint32_t records = 817 + 348 + 39;
-  EXPECT_EQ(f.At<std::uint8_t>(records), 1);
-  EXPECT_EQ(f.At<std::int32_t>(records + 1), 0);
-  EXPECT_EQ(f.At<std::int32_t>(records + 6), 11);
-  EXPECT_EQ(f.At<std::int32_t>(records + 11), 22);
-  EXPECT_TRUE(f.AllZero(817 + at, 2));
+  const FileView f = Finish("t1.wt");
+  ExpectDirectory(f, {348 + 39 + 3 * 5, 2});
+  EXPECT_EQ(f.Slice(817 + 348 + 39, 3 * 5 + 2),
+            tb::ByteWriter().u8(1).i32(0).u8(1).i32(11).u8(1).i32(22).zeros(2).data());
 }
 
 TEST_F(WriterLayout, CreateRefusalsAndWritersWithoutFile) {
-  Terrix_Writer w;
+  const wt::GeometryPtr g = wt::Geo({{1, 1}}, {0});
   for (int kind : {3, 4, -1, 8}) {
     const std::string name = "k" + std::to_string(kind + 1);
     EXPECT_EQ(w.Create(dir.WidePath(name).c_str(), kind), Result::BadMagic) << kind;
     // The empty file exists; nothing may be added to it and Flush writes nothing.
-    EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1, 1), *wt::OwnedGeometry({}, {}), "x"), Result::CannotOpen);
+    EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1, 1), *g, "x"), Result::CannotOpen);
     EXPECT_EQ(w.AddFieldInfo(L"a", 0, 4, 0, 0), Result::CannotOpen);
     EXPECT_FALSE(w.WriteLongAttribute(0, 0, 1));
     MAP_PARAstruct p{};
@@ -205,58 +155,46 @@ TEST_F(WriterLayout, CreateRefusalsAndWritersWithoutFile) {
     EXPECT_TRUE(std::filesystem::exists(dir.Path(name)));
     EXPECT_EQ(std::filesystem::file_size(dir.Path(name)), 0u);
   }
-  w.Close();
   EXPECT_EQ(w.Create(dir.WidePath("missing/dir/x.wt").c_str(), 1), Result::CannotOpen);
   EXPECT_EQ(w.Create(nullptr, 1), Result::CannotOpen);
-  wt::OwnedGeometry g({{1, 1}}, {0});
-  EXPECT_EQ(w.AddArcInfo(wt::InUseLine(), *g, 0), Result::CannotOpen);
-  EXPECT_EQ(w.AddPolygonInfo(wt::InUseRegion(), *g), Result::CannotOpen);
+  EXPECT_EQ(w.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *g, 0), Result::CannotOpen);
+  EXPECT_EQ(w.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *g), Result::CannotOpen);
   w.Flush();
   w.Close();
   w.Close();
-
-  // Protected steps of a writer without file write nothing and say so.
-  wt::StepWriter s;
+  wt::StepWriter s;  // the protected steps of a writer without file write nothing
   EXPECT_EQ(s.BuildMapPart(), Result::CannotOpen);
   EXPECT_EQ(s.WriteHeadInfo(), Result::CannotOpen);
   EXPECT_EQ(s.WriteEndInfo(), Result::CannotOpen);
 }
 
 TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
+  ASSERT_EQ(w.Create(dir.WidePath("a.wt").c_str(), 1), Result::Success);
+  w.AddPointInfo(wt::InUsePoint(1, 1), *wt::Geo({}, {}), "n");
+  w.Close();
+  w.Close();  // nothing the second time
+  EXPECT_EQ(std::filesystem::file_size(dir.Path("a.wt")), 0u);
+
   MAP_PARAstruct p{};
   p.type = 3;
   p.coefficient = 0.5;
   p.param153 = 7.25;
-  {
-    Terrix_Writer w;
-    ASSERT_EQ(w.Create(dir.WidePath("a.wt").c_str(), 1), Result::Success);
-    w.AddPointInfo(wt::InUsePoint(1, 1), *wt::OwnedGeometry({}, {}), "n");
-    w.Close();
-    w.Close();  // nothing the second time
-  }
-  EXPECT_EQ(std::filesystem::file_size(dir.Path("a.wt")), 0u);
-
-  Terrix_Writer w;
+  tb::Bytes expected(91, 0);
+  expected.resize(91 + sizeof p);
+  std::memcpy(expected.data() + 91, &p, sizeof p);
   ASSERT_EQ(w.Create(dir.WidePath("b.wt").c_str(), 1), Result::Success);
   w.WriteProjection(nullptr);
   EXPECT_EQ(std::filesystem::file_size(dir.Path("b.wt")), 0u);
   w.WriteProjection(&p);
-  {
-    const FileView before(dir.Path("b.wt"));
-    ASSERT_EQ(before.bytes.size(), 91u + 169u);
-    EXPECT_TRUE(before.AllZero(0, 91));
-    EXPECT_EQ(std::memcmp(before.bytes.data() + 91, &p, sizeof p), 0);
-  }
-  w.Flush();
-  w.Close();
-  const FileView after(dir.Path("b.wt"));
-  EXPECT_EQ(std::memcmp(after.bytes.data() + 91, &p, sizeof p), 0);
+  EXPECT_EQ(FileView(dir.Path("b.wt")).bytes, expected);  // written at once
+  const FileView after = Finish("b.wt");
+  EXPECT_EQ(after.Slice(91, sizeof p), tb::Bytes(expected.begin() + 91, expected.end()));
 }
 
 /// The same calls on a writer: a point file with notes, fields and values.
 void WriteSample(Terrix_Writer& w, const std::wstring& path) {
   ASSERT_EQ(w.Create(path.c_str(), 1), Result::Success);
-  wt::OwnedGeometry none({}, {});
+  const wt::GeometryPtr none = wt::Geo({}, {});
   w.AddFieldInfo(L"name", 0, 6, 0, 0);
   w.AddPointInfo(wt::InUsePoint(1, 2), *none, "first");
   w.AddPointInfo(wt::InUsePoint(-3, 4), *none, "");
@@ -266,10 +204,8 @@ void WriteSample(Terrix_Writer& w, const std::wstring& path) {
 }
 
 TEST_F(WriterLayout, ReusedWriterGivesTheBytesOfANewOne) {
-  Terrix_Writer fresh;
-  WriteSample(fresh, dir.WidePath("fresh.wt"));
-  fresh.Close();
-
+  WriteSample(w, dir.WidePath("fresh.wt"));
+  w.Close();
   // Reused after Close, and reused while still holding a file with collected
   // notes, points and records that must not leak into the next file.
   Terrix_Writer reused;
@@ -277,37 +213,32 @@ TEST_F(WriterLayout, ReusedWriterGivesTheBytesOfANewOne) {
   reused.Close();
   WriteSample(reused, dir.WidePath("again.wt"));
   ASSERT_EQ(reused.Create(dir.WidePath("open.wt").c_str(), 1), Result::Success);
-  reused.AddPointInfo(wt::InUsePoint(100, 100), *wt::OwnedGeometry({}, {}), "left over");
+  reused.AddPointInfo(wt::InUsePoint(100, 100), *wt::Geo({}, {}), "left over");
   reused.AddFieldInfo(L"other", 3, 4, 0, 0);
   reused.WriteLongAttribute(0, 0, 5);
   WriteSample(reused, dir.WidePath("over.wt"));
   reused.Close();
 
-  const tb::Bytes expected = tb::ReadFile(dir.Path("fresh.wt"));
+  const tb::Bytes expected = wt::ReadBytes(dir.Path("fresh.wt"));
   ASSERT_GT(expected.size(), 1297u);
-  EXPECT_EQ(tb::ReadFile(dir.Path("first.wt")), expected);
-  EXPECT_EQ(tb::ReadFile(dir.Path("again.wt")), expected);
-  EXPECT_EQ(tb::ReadFile(dir.Path("over.wt")), expected);
+  for (const char* name : {"first.wt", "again.wt", "over.wt"})
+    EXPECT_EQ(wt::ReadBytes(dir.Path(name)), expected);
 }
 
 TEST_F(WriterLayout, CopiesShareOneStateSafely) {
-  Terrix_Writer original;
-  WriteSample(original, dir.WidePath("s.wt"));
+  WriteSample(w, dir.WidePath("s.wt"));
   {
-    Terrix_Writer copy(original);
+    Terrix_Writer copy(w);
     Terrix_Writer assigned;
-    assigned = original;
-    // Destroying copies closes nothing while another copy lives.
-  }
-  original.Flush();  // still holds the file; rewriting gives the same bytes
-  const tb::Bytes once = tb::ReadFile(dir.Path("s.wt"));
-
-  Terrix_Writer copy(original);
+    assigned = w;
+  }  // destroying copies closes nothing while another copy lives
+  w.Flush();
+  const tb::Bytes once = wt::ReadBytes(dir.Path("s.wt"));
+  Terrix_Writer copy(w);
   copy.Close();  // closes for both
-  EXPECT_EQ(original.AddFieldInfo(L"late", 0, 1, 0, 0), Result::CannotOpen);
-  original.Flush();
-  original.Close();
-  EXPECT_EQ(tb::ReadFile(dir.Path("s.wt")), once);
+  EXPECT_EQ(w.AddFieldInfo(L"late", 0, 1, 0, 0), Result::CannotOpen);
+  w.Flush();
+  EXPECT_EQ(wt::ReadBytes(dir.Path("s.wt")), once);
 }
 
 }  // namespace

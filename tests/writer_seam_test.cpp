@@ -1,5 +1,6 @@
-// Failed writes in each step of Terrix_Writer::Flush, injected through the
-// file seam: the step reports -9983, the later steps still write.
+// Failed writes injected through the file seam into Terrix_Writer::Flush:
+// whichever write fails, the step that made it answers -9983, every other step
+// 99999, and Flush goes on with the later steps.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,93 +12,93 @@
 
 using namespace Terrix;
 using Terrix::core::FileSeam;
-using wt::FileView;
 
 namespace {
 
-enum Step { kHead, kGeomInfo, kGeometry, kFieldInfo, kRecords, kEndInfo, kStepCount };
-const char* const kStepNames[kStepCount] = {"WriteHeadInfo",  "WriteGeomInfo",  "WriteGeometry",
-                                            "WriteFieldInfo", "WriteRecordAll", "WriteEndInfo"};
+constexpr int kSteps = 6;
+constexpr int kHead = 0, kGeomInfo = 1, kEndInfo = 5;
+const char* const kStepNames[kSteps] = {"WriteHeadInfo",  "WriteGeomInfo",  "WriteGeometry",
+                                        "WriteFieldInfo", "WriteRecordAll", "WriteEndInfo"};
+using Step = std::int32_t (wt::StepWriter::*)();
+const Step kStepCalls[kSteps] = {&wt::StepWriter::WriteHeadInfo,  &wt::StepWriter::WriteGeomInfo,
+                                 &wt::StepWriter::WriteGeometry,  &wt::StepWriter::WriteFieldInfo,
+                                 &wt::StepWriter::WriteRecordAll, &wt::StepWriter::WriteEndInfo};
 
-/// A region file in which every step has something to write.
-void Fill(wt::StepWriter& w, const std::wstring& path) {
-  ASSERT_EQ(w.Create(path.c_str(), 2), Result::Success);
+/// A file of `kind` in which every step writes, with enough elements that the
+/// per-element blocks and the polygon table outgrow any small output buffer.
+void Fill(wt::StepWriter& w, const std::wstring& path, int kind) {
+  constexpr int kElements = 9000;
+  ASSERT_EQ(w.Create(path.c_str(), kind), Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"id", 3, 4, 0, 0), 1);
-  wt::OwnedGeometry rings(wt::Ramp(9), {0, 5});
-  ASSERT_EQ(w.AddPolygonInfo(wt::InUseRegion(), *rings), Result::Success);
-  ASSERT_TRUE(w.WriteLongAttribute(0, 0, 1));
+  const wt::GeometryPtr ring = wt::Geo(wt::Ramp(4), {0});
+  for (int e = 0; e < kElements; ++e) {
+    if (kind == 0) w.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *ring, 0);
+    if (kind == 1) w.AddPointInfo(wt::InUsePoint(e, -e), *ring, e % 2 != 0 ? "note" : "");
+    if (kind == 2) w.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *ring);
+    ASSERT_TRUE(w.WriteLongAttribute(e, 0, e + 1));
+  }
 }
 
-std::array<std::int32_t, kStepCount> RunSteps(wt::StepWriter& w) {
-  EXPECT_EQ(w.BuildMapPart(), Result::Success);
-  return {w.WriteHeadInfo(),  w.WriteGeomInfo(),  w.WriteGeometry(),
-          w.WriteFieldInfo(), w.WriteRecordAll(), w.WriteEndInfo()};
-}
-
-TEST(WriterSeam, EachFlushStepFailsAloneAndFlushGoesOn) {
+TEST(WriterSeam, EveryFailedWriteIsReportedByItsStepAndFlushGoesOn) {
   tb::TempDir dir;
-  // The reference file, and the number of writes each step makes.
-  std::array<long, kStepCount + 1> firstWriteOf{};
-  {
-    wt::StepWriter w;
-    Fill(w, dir.WidePath("ref.wt"));
-    FileSeam::Reset();
-    ASSERT_EQ(w.BuildMapPart(), Result::Success);
-    std::int32_t (wt::StepWriter::*steps[kStepCount])() = {
-        &wt::StepWriter::WriteHeadInfo,  &wt::StepWriter::WriteGeomInfo,  &wt::StepWriter::WriteGeometry,
-        &wt::StepWriter::WriteFieldInfo, &wt::StepWriter::WriteRecordAll, &wt::StepWriter::WriteEndInfo};
-    for (int s = 0; s < kStepCount; ++s) {
-      firstWriteOf[s] = FileSeam::WriteCount() + 1;
-      ASSERT_EQ((w.*steps[s])(), Result::Success) << kStepNames[s];
-      ASSERT_GT(FileSeam::WriteCount() + 1, firstWriteOf[s]) << kStepNames[s] << " writes nothing";
+  for (const int kind : {1, 0, 2, 7}) {
+    SCOPED_TRACE("kind " + std::to_string(kind));
+    // The reference file, and the writes each step makes: step s makes
+    // writes firstWrite[s] .. firstWrite[s + 1] - 1.
+    std::array<long, kSteps + 1> firstWrite{};
+    {
+      wt::StepWriter w;
+      Fill(w, dir.WidePath("ref.wt"), kind);
+      FileSeam::Reset();
+      ASSERT_EQ(w.BuildMapPart(), Result::Success);
+      for (int s = 0; s < kSteps; ++s) {
+        firstWrite[s] = FileSeam::WriteCount() + 1;
+        ASSERT_EQ((w.*kStepCalls[s])(), Result::Success) << kStepNames[s];
+      }
+      firstWrite[kSteps] = FileSeam::WriteCount() + 1;
     }
-    w.Close();
-  }
-  const tb::Bytes reference = tb::ReadFile(dir.Path("ref.wt"));
-  FileSeam::Reset();
+    // Each table of element records goes out in one write.
+    EXPECT_EQ(firstWrite[kGeomInfo + 1] - firstWrite[kGeomInfo], kind == 2 ? 2 : kind == 7 ? 0 : 1);
+    const tb::Bytes reference = wt::ReadBytes(dir.Path("ref.wt"));
 
-  for (int failing = 0; failing < kStepCount; ++failing) {
-    SCOPED_TRACE(kStepNames[failing]);
-    const std::string name = "fail" + std::to_string(failing) + ".wt";
-
-    // Step by step: only the failing step reports the failure.
-    wt::StepWriter stepwise;
-    Fill(stepwise, dir.WidePath(name));
-    FileSeam::Reset();
-    FileSeam::FailWriteAt(firstWriteOf[failing]);
-    const std::array<std::int32_t, kStepCount> results = RunSteps(stepwise);
-    for (int s = 0; s < kStepCount; ++s)
-      EXPECT_EQ(results[s], s == failing ? Result::IoError : Result::Success) << kStepNames[s];
-    stepwise.Close();
-
-    // Through Flush: the later steps still write their sections.
-    wt::StepWriter flushed;
-    Fill(flushed, dir.WidePath(name));
-    FileSeam::Reset();
-    FileSeam::FailWriteAt(firstWriteOf[failing]);
-    flushed.Flush();
-    flushed.Close();
-    FileSeam::Reset();
-    const FileView f(dir.Path(name));
-    EXPECT_NE(f.bytes, reference);
-    if (failing != kEndInfo) {
-      EXPECT_EQ(f.bytes.size(), reference.size());
-    }
-    if (failing != kHead) {
-      ASSERT_GE(f.bytes.size(), wt::kFirstSection);
-      EXPECT_TRUE(std::equal(reference.begin(), reference.begin() + wt::kFirstSection, f.bytes.begin()));
-    }
-    if (failing != kRecords && failing != kFieldInfo) {
-      // The attribute table (entry 9) is intact.
-      const FileView ref(dir.Path("ref.wt"));
-      const std::size_t at = ref.Offset(9), end = at + ref.Length(9);
-      ASSERT_LE(end, f.bytes.size());
-      EXPECT_TRUE(std::equal(reference.begin() + at, reference.begin() + end, f.bytes.begin() + at));
+    for (long failing = 1; failing < firstWrite[kSteps]; ++failing) {
+      int step = 0;
+      while (failing >= firstWrite[step + 1]) ++step;
+      SCOPED_TRACE("write " + std::to_string(failing) + " of " + kStepNames[step]);
+      {
+        wt::StepWriter w;
+        Fill(w, dir.WidePath("steps.wt"), kind);
+        FileSeam::Reset();
+        FileSeam::FailWriteAt(failing);
+        ASSERT_EQ(w.BuildMapPart(), Result::Success);
+        for (int s = 0; s < kSteps; ++s)
+          EXPECT_EQ((w.*kStepCalls[s])(), s == step ? Result::IoError : Result::Success) << kStepNames[s];
+      }
+      if (failing != firstWrite[step]) continue;
+      // Through Flush, failing the first write of each step.
+      {
+        wt::StepWriter w;
+        Fill(w, dir.WidePath("flush.wt"), kind);
+        FileSeam::Reset();
+        FileSeam::FailWriteAt(failing);
+        w.Flush();
+      }
+      FileSeam::Reset();
+      // Something is lost, and the steps after the failing one still wrote:
+      // the last one reaches the end of the file.
+      const tb::Bytes f = wt::ReadBytes(dir.Path("flush.wt"));
+      EXPECT_NE(f, reference);
+      if (step != kEndInfo) {
+        EXPECT_EQ(f.size(), reference.size());
+      }
+      if (step != kHead && f.size() >= wt::kFirstSection) {
+        EXPECT_TRUE(std::equal(reference.begin(), reference.begin() + wt::kFirstSection, f.begin()));
+      }
     }
   }
 }
 
-TEST(WriterSeam, FailedProjectionWriteLeavesTheWriterUsable) {
+TEST(WriterSeam, FailedProjectionWriteIsKeptForFlush) {
   tb::TempDir dir;
   wt::StepWriter w;
   ASSERT_EQ(w.Create(dir.WidePath("p.wt").c_str(), 1), Result::Success);
@@ -109,7 +110,7 @@ TEST(WriterSeam, FailedProjectionWriteLeavesTheWriterUsable) {
   FileSeam::Reset();
   w.Flush();
   w.Close();
-  const FileView f(dir.Path("p.wt"));
+  const wt::FileView f(dir.Path("p.wt"));
   EXPECT_EQ(f.bytes.size(), 1297u);
   EXPECT_EQ(f.At<std::uint8_t>(wt::kProjectionAt), 4);
 }

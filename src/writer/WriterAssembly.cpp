@@ -113,17 +113,15 @@ bool WriteTable(core::File& file, std::uint32_t offset, const std::vector<Record
   return file.Write(table.data(), table.size() * sizeof(Record));
 }
 
-/// The polygon records with their arc-list offsets made relative to section 1
-/// (behind the coordinates). The records in memory keep their list-relative
-/// offsets, so a second Flush writes the same bytes.
+/// The polygon table in one write, its arc-list offsets made relative to
+/// section 1 (behind the coordinates) for the write only: the records in memory
+/// keep their list-relative offsets, so a second Flush writes the same bytes.
 bool WriteRegionRecords(detail::WriterState& s) {
   const auto base = static_cast<std::uint32_t>(CoordinatePartSize(s));
-  detail::SectionWriter out(s.file, s.directory[Regions].offset);
-  for (TERRIX_RegInfo record : s.regionInfos) {
-    record.listOffset += base;
-    out.Put(&record, sizeof record);
-  }
-  return out.Finish();
+  for (TERRIX_RegInfo& record : s.regionInfos) record.listOffset += base;
+  const bool ok = WriteTable(s.file, s.directory[Regions].offset, s.regionInfos);
+  for (TERRIX_RegInfo& record : s.regionInfos) record.listOffset -= base;
+  return ok;
 }
 
 }  // namespace

@@ -179,7 +179,9 @@ std::int32_t Terrix_Writer::AddArcInfo(TERRIX_LineInfo record, const Geometry& g
     return Result::NoMemory;
   }
   SetElementCounts(s.counts, s.lineInfos.size(), format::kWriterNodeRecordCount, 0);
-  return geometry.partCount > 1 ? Result::PartSkipped : Result::Success;
+  // Only a geometry of no part table or one part is a single line.
+  const bool onePart = geometry.partCount == 0 || geometry.partCount == 1;
+  return onePart ? Result::Success : Result::PartSkipped;
 }
 
 std::int32_t Terrix_Writer::AddPolyArcInfo(TERRIX_LineInfo record, const Geometry& geometry, int part) {

@@ -1,14 +1,17 @@
 // Helpers of the round-trip suites: files written by Terrix_Writer and read
-// back by Terrix_FastReader. Records are compared as bytes, coordinates bit for
-// bit, so that a changed display byte or a rounded double cannot pass.
+// back by the readers. Records are compared as bytes, coordinates bit for bit,
+// so that a changed display byte or a rounded double cannot pass.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <string>
+#include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -21,53 +24,37 @@ namespace roundtrip {
 
 using Points = std::vector<std::pair<double, double>>;
 
-/// A record whose every byte is a pattern that depends on `seed`.
+/// A record whose every byte is a pattern that depends on `seed`; element
+/// records are in use (state 1), so their display bytes must come back as given.
 template <typename Record>
 Record Pattern(std::uint8_t seed) {
   std::uint8_t bytes[sizeof(Record)];
   for (std::size_t i = 0; i < sizeof bytes; ++i) bytes[i] = static_cast<std::uint8_t>(seed + 37 * i + 11);
   Record r;
   std::memcpy(&r, bytes, sizeof r);
+  if constexpr (!std::is_same_v<Record, Terrix::MAP_PARAstruct>) r.state = 1;
   return r;
-}
-
-/// An element record of pattern bytes in use: display parameters that must
-/// come back as given.
-template <typename Record>
-Record Patterned(std::uint8_t seed) {
-  Record r = Pattern<Record>(seed);
-  r.state = 1;
-  return r;
-}
-
-template <typename Record>
-std::vector<std::uint8_t> BytesOf(const Record& r) {
-  std::vector<std::uint8_t> out(sizeof r);
-  std::memcpy(out.data(), &r, sizeof r);
-  return out;
 }
 
 /// Compares two records byte by byte, naming the first byte that differs.
 template <typename Record>
 ::testing::AssertionResult SameRecord(const Record& expected, const Record& actual) {
-  const std::vector<std::uint8_t> a = BytesOf(expected);
-  const std::vector<std::uint8_t> b = BytesOf(actual);
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i])
-      return ::testing::AssertionFailure()
-             << "byte " << i << ": expected " << int{a[i]} << ", read " << int{b[i]};
-  return ::testing::AssertionSuccess();
+  const auto* a = reinterpret_cast<const std::uint8_t*>(&expected);
+  const auto* b = reinterpret_cast<const std::uint8_t*>(&actual);
+  const auto at = std::mismatch(a, a + sizeof(Record), b);
+  if (at.first == a + sizeof(Record)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "byte " << (at.first - a) << ": expected " << int{*at.first} << ", read " << int{*at.second};
 }
 
 inline bool SameBits(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-/// The vertices [from, to) of `g` equal `expected` bit for bit.
+/// The vertices [from, from + expected.size()) of `g` equal `expected` bit for bit.
 inline ::testing::AssertionResult SameVertices(const Terrix::Geometry& g, std::int32_t from,
                                                const Points& expected) {
-  if (from < 0 ||
-      static_cast<std::int64_t>(from) + static_cast<std::int64_t>(expected.size()) > g.vertexCount)
+  if (from < 0 || from + static_cast<std::int64_t>(expected.size()) > g.vertexCount)
     return ::testing::AssertionFailure() << "vertices " << from << " + " << expected.size()
                                          << " lie outside the " << g.vertexCount << " read";
   for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -93,21 +80,17 @@ inline Points AwkwardPoints() {
           {-0.0, -0.0}};
 }
 
-/// The x and y bounds of a set of points, as the readers and the writer narrow them.
-struct Bounds {
-  double minX = wt::kBoundsStart;
-  double minY = wt::kBoundsStart;
-  double maxX = -wt::kBoundsStart;
-  double maxY = -wt::kBoundsStart;
-  void Add(const Points& points) {
-    for (const auto& [x, y] : points) {
-      if (x < minX) minX = x;
-      if (y < minY) minY = y;
-      if (x > maxX) maxX = x;
-      if (y > maxY) maxY = y;
-    }
+/// The x and y bounds of points, narrowed as the format does it: x min, y min, x max, y max.
+inline std::array<double, 4> BoundsOf(const Points& points) {
+  std::array<double, 4> b = {wt::kBoundsStart, wt::kBoundsStart, -wt::kBoundsStart, -wt::kBoundsStart};
+  for (const auto& [x, y] : points) {
+    if (x < b[0]) b[0] = x;
+    if (y < b[1]) b[1] = y;
+    if (x > b[2]) b[2] = x;
+    if (y > b[3]) b[3] = y;
   }
-};
+  return b;
+}
 
 inline Points Concat(const std::vector<Points>& parts) {
   Points all;
@@ -115,22 +98,16 @@ inline Points Concat(const std::vector<Points>& parts) {
   return all;
 }
 
-/// A multi-part geometry of the given parts and part kinds, for the writer.
-struct PartsGeometry {
-  std::vector<Points> parts;
-  std::vector<std::int32_t> kinds;
-  mutable wt::OwnedGeometry geometry;  // the writer only reads it
-  PartsGeometry(std::vector<Points> p, std::vector<std::int32_t> k)
-      : parts(std::move(p)), kinds(std::move(k)), geometry(Concat(parts), Starts(parts), kinds) {}
-  static std::vector<std::int32_t> Starts(const std::vector<Points>& parts) {
-    std::vector<std::int32_t> starts;
-    std::int32_t at = 0;
-    for (const Points& p : parts) {
-      starts.push_back(at);
-      at += static_cast<std::int32_t>(p.size());
-    }
-    return starts;
+/// A geometry of the given parts and part kinds, for the writer.
+inline wt::GeometryPtr PartsGeometry(const std::vector<Points>& parts,
+                                     const std::vector<std::int32_t>& kinds) {
+  std::vector<std::int32_t> starts;
+  std::int32_t at = 0;
+  for (const Points& p : parts) {
+    starts.push_back(at);
+    at += static_cast<std::int32_t>(p.size());
   }
-};
+  return wt::Geo(Concat(parts), starts, kinds);
+}
 
 }  // namespace roundtrip
