@@ -232,10 +232,13 @@ TEST_F(ColorLibTest, RefusalsAndFailedReads) {
   }
   EXPECT_EQ(tb::OpenFileCount(), files);
 
-  // A count reaching beyond the file is refused; a negative one loads nothing.
+  // Colours beyond the end of the file read as zeros (white); a negative count loads nothing.
   ColorLibBuilder big = MixingLibrary();
   big.ColorCountField(32000);
-  EXPECT_EQ(lib.LoadColors(Write("big.lib", big.Build()).c_str()), Result::IoError);
+  EXPECT_EQ(lib.LoadColors(Write("big.lib", big.Build()).c_str()), 32000);
+  EXPECT_RGB(lib.GetRGB(2), 255, 127, 255);
+  EXPECT_RGB(lib.GetRGB(32000), 255, 255, 255);
+  EXPECT_RGB(lib.GetRGB(32001), 0, 0, 0);
   ColorLibBuilder negative = MixingLibrary();
   negative.ColorCountField(-3);
   EXPECT_EQ(lib.LoadColors(Write("neg.lib", negative.Build()).c_str()), -3);

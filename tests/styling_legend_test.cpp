@@ -147,11 +147,19 @@ TEST_F(LegendTest, RefusalsCountsAndFailedReads) {
   negative.CountField(-4);
   EXPECT_EQ(legend.Open(Write("n.lgd", negative.Build()).c_str()), -4);
   EXPECT_EQ(legend.GetLegendInfo(0, nullptr, nullptr, nullptr, nullptr), Result::IoError);
-  // A count far beyond the file is refused without loading.
+  // Items beyond the end of the file read as zeros: a line item with its style at
+  // offset 0 of a style area that lies beyond the file too.
   LegendBuilder huge = ThreeItems();
   huge.CountField(1000000000);
-  EXPECT_EQ(legend.Open(Write("h.lgd", huge.Build()).c_str()), Result::IoError);
-  EXPECT_EQ(legend.GetLegendInfo(0, nullptr, nullptr, nullptr, nullptr), Result::IoError);
+  EXPECT_EQ(legend.Open(Write("h.lgd", huge.Build()).c_str()), 1000000000);
+  TERRIX_LegendItem item = Filled<TERRIX_LegendItem>(0xEE);
+  LIN_INFOstruct line = Filled<LIN_INFOstruct>(0xEE);
+  EXPECT_EQ(legend.GetLegendInfo(0, &item, nullptr, nullptr, nullptr), Result::IoError);
+  EXPECT_EQ(BytesOf(item), ThreeItems().Item(0));
+  EXPECT_EQ(legend.GetLegendInfo(999999999, &item, nullptr, &line, nullptr), 0);
+  EXPECT_EQ(BytesOf(item), tb::Bytes(333, 0));
+  EXPECT_EQ(BytesOf(line), tb::Bytes(67, 0));
+  EXPECT_EQ(legend.GetLegendInfo(1000000000, &item, nullptr, &line, nullptr), Result::IoError);
   legend.Close();
   EXPECT_EQ(tb::OpenFileCount(), files);
 
@@ -168,7 +176,6 @@ TEST_F(LegendTest, RefusalsCountsAndFailedReads) {
   core::FileSeam::Reset();
   ASSERT_EQ(legend.Open(path.c_str()), 3);
   core::FileSeam::FailReadAt(1);
-  LIN_INFOstruct line{};
   EXPECT_EQ(legend.GetLegendInfo(1, nullptr, nullptr, &line, nullptr), Result::IoError);
   EXPECT_EQ(legend.GetLegendInfo(1, nullptr, nullptr, &line, nullptr), 0);
   legend.Close();

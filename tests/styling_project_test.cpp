@@ -215,6 +215,7 @@ TEST_F(ProjectTest, SetItemInfoSavesAndReloads) {
   ASSERT_EQ(prj.LoadProject(path.c_str()), 3);
   EXPECT_EQ(prj.SetItemInfo(1, L"湖泊 lakes", 3.25, -4.5, 5), 2);
   EXPECT_EQ(prj.SetItemInfo(2, nullptr, 9.0, 10.0, 4), 2);
+  EXPECT_EQ(prj.SetItemInfo(0, L"ab", 10.0, 20.0, 1), 1);
   EXPECT_EQ(prj.SaveProject(path.c_str()), 3);
 
   const tb::Bytes saved = tb::ReadFile(dir.Path("p.mpj"));
@@ -230,6 +231,10 @@ TEST_F(ProjectTest, SetItemInfoSavesAndReloads) {
   const std::size_t item1 = ProjectFileBuilder::kItemTable + ProjectFileBuilder::kItemSize;
   EXPECT_EQ(saved[item1], 2);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&saved[item1 + 2])), "\xba\xfe\xb2\xb4 lakes");
+  // A shorter name takes its bytes and a zero; the rest of the field stays as it was.
+  const std::size_t name0 = ProjectFileBuilder::kItemTable + ProjectFileBuilder::kItemName;
+  EXPECT_EQ(tb::Bytes(saved.begin() + name0, saved.begin() + name0 + 8),
+            (tb::Bytes{'a', 'b', 0, 0xb7, ' ', 0xb2, 0xe3, 0}));
 
   Terrix_Prj reloaded;
   ASSERT_EQ(reloaded.LoadProject(path.c_str()), 3);
@@ -243,7 +248,7 @@ TEST_F(ProjectTest, SetItemInfoSavesAndReloads) {
   EXPECT_EQ(v1, 9.0);
   EXPECT_EQ(v2, 10.0);
   EXPECT_EQ(reloaded.GetItemInfo(0, name, &v1, nullptr), 1);
-  EXPECT_STREQ(name, L"道路");
+  EXPECT_STREQ(name, L"ab");
 }
 
 TEST_F(ProjectTest, LongNamesAreCutAtWholeCharacters) {
@@ -304,13 +309,15 @@ TEST_F(ProjectTest, SaveStaysInsideTheItemTable) {
   EXPECT_EQ(movedBytes[1200 + 2 * 400], 7);
   EXPECT_EQ(tb::Peek<double>(movedBytes, 1200 + 2 * 400 + ProjectFileBuilder::kItemValue1), 77.0);
 
-  // A table that claims to lie inside the head is not written at all.
-  ProjectFileBuilder inside = ThreeItems();
-  inside.ItemTableOffsetField(500);
-  const std::wstring insidePath = Write("inside.mpj", inside.Build());
-  const tb::Bytes insideBefore = tb::ReadFile(dir.Path("inside.mpj"));
-  EXPECT_EQ(prj.SaveProject(insidePath.c_str()), Result::NotHandled);
-  EXPECT_EQ(tb::ReadFile(dir.Path("inside.mpj")), insideBefore);
+  // A table that claims to lie inside the head, or past the end of the file, is not written at all.
+  for (std::int32_t offset : {500, 1 << 30}) {
+    ProjectFileBuilder inside = ThreeItems();
+    inside.ItemTableOffsetField(offset);
+    const std::wstring insidePath = Write("inside.mpj", inside.Build());
+    const tb::Bytes insideBefore = tb::ReadFile(dir.Path("inside.mpj"));
+    EXPECT_EQ(prj.SaveProject(insidePath.c_str()), Result::NotHandled) << offset;
+    EXPECT_EQ(tb::ReadFile(dir.Path("inside.mpj")), insideBefore);
+  }
 }
 
 TEST_F(ProjectTest, ShortFilesAndItemTablesBeyondTheEnd) {
@@ -323,17 +330,25 @@ TEST_F(ProjectTest, ShortFilesAndItemTablesBeyondTheEnd) {
   EXPECT_EQ(prj.GetItemInfo(2, nullptr, &v1, &v2), 5);
   EXPECT_EQ(v2, 0.0);
 
-  // A count that reaches wholly beyond the file is refused.
+  // Items beyond the end of the file read as zeros: a line item without a name.
   ProjectFileBuilder big = ThreeItems();
   big.ItemCountField(30000);
-  EXPECT_EQ(prj.LoadProject(Write("big.mpj", big.Build()).c_str()), Result::IoError);
-  ProjectFileBuilder far = ThreeItems();
-  far.ItemTableOffsetField(1 << 30);
-  EXPECT_EQ(prj.LoadProject(Write("far.mpj", far.Build()).c_str()), Result::IoError);
-  ProjectFileBuilder negative = ThreeItems();
-  negative.ItemTableOffsetField(-400);
-  EXPECT_EQ(prj.LoadProject(Write("negoff.mpj", negative.Build()).c_str()), Result::IoError);
-  EXPECT_EQ(prj.GetItemInfo(0, nullptr, nullptr, nullptr), Result::IoError);
+  ASSERT_EQ(prj.LoadProject(Write("big.mpj", big.Build()).c_str()), 30000);
+  wchar_t name[128];
+  EXPECT_EQ(prj.GetItemInfo(1, name, nullptr, nullptr), 3);
+  EXPECT_STREQ(name, L"rivers");
+  EXPECT_EQ(prj.GetItemInfo(29999, name, &v1, nullptr), 3);
+  EXPECT_STREQ(name, L"字段名错误");
+  EXPECT_EQ(v1, 0.0);
+  // So do tables placed past the end, or at a negative offset (an unsigned 32-bit position).
+  for (std::int32_t offset : {1 << 30, -400}) {
+    ProjectFileBuilder far = ThreeItems();
+    far.ItemTableOffsetField(offset);
+    ASSERT_EQ(prj.LoadProject(Write("far.mpj", far.Build()).c_str()), 3) << offset;
+    v1 = -1;
+    EXPECT_EQ(prj.GetItemInfo(0, name, &v1, nullptr), 3);
+    EXPECT_EQ(v1, 0.0);
+  }
 }
 
 TEST_F(ProjectTest, FailedReadsAndWritesCloseTheFile) {
