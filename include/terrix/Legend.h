@@ -24,7 +24,8 @@ class TERRIX_API Terrix_Legend {
   Terrix_Legend& operator=(const Terrix_Legend& other);
   ~Terrix_Legend();
 
-  /// Opens the file and loads the items: the item count on success (a count
+  /// Opens the file and loads the items (those beyond the end of the file
+  /// read as zeros and cost no memory): the item count on success (a count
   /// of 0 or less loads nothing and is returned as it stands), or
   /// Result::CannotOpen, Result::IoError, Result::BadMagic (file closed).
   std::int32_t Open(const wchar_t* path);

@@ -25,8 +25,9 @@ class TERRIX_API Terrix_Prj {
   Terrix_Prj& operator=(const Terrix_Prj& other);
   ~Terrix_Prj();
 
-  /// Loads the head and the items: the item count (0 or more, or the stored
-  /// count when it is negative, in which case nothing is loaded) on success,
+  /// Loads the head and the items (those beyond the end of the file read as
+  /// zeros): the item count (0 or more, or the stored count when it is
+  /// negative, in which case nothing is loaded) on success,
   /// Result::CannotOpen, Result::BadMagic (magic or a format number other
   /// than 9) or Result::IoError on failure.
   std::int32_t LoadProject(const wchar_t* path);
@@ -34,7 +35,8 @@ class TERRIX_API Terrix_Prj {
   /// the object's items over the file's item table. Writes at most the items
   /// both the file's head counts and the object holds; returns how many, or
   /// Result::CannotOpen, Result::IoError, Result::WriteBackFailed, or
-  /// Result::NotHandled when the file's item table overlaps its head.
+  /// Result::NotHandled when the file's item table overlaps its head or
+  /// starts past the end of the file.
   std::int32_t SaveProject(const wchar_t* path);
 
   /// Stores the four extent values, in head order, through the pointers given.

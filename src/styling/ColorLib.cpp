@@ -22,12 +22,11 @@ std::int32_t Terrix_ColorLib::LoadColors(const wchar_t* path) {
   if (!styling::ReadCleared(file, head_)) return Result::IoError;
   if (!styling::MagicMatches(head_.magic, styling::kColorLibMagic)) return Result::BadMagic;
 
-  colors_.clear();
   const std::int32_t count = head_.colorCount;
-  if (count <= 0) return count;
-  if (!styling::TableStartsInsideFile(file.Size(), styling::kColorTableOffset, count, sizeof(TERRIX_Color)))
-    return Result::IoError;
-  if (!styling::ReadRecords(file, static_cast<std::size_t>(count), colors_)) return Result::IoError;
+  if (!styling::ReadTable(file, count, colors_)) return Result::IoError;
+  // Colours beyond the end of the file read as zeros; the 16-bit count bounds
+  // them to 1 MiB.
+  if (count > 0) colors_.resize(static_cast<std::size_t>(count), TERRIX_Color{});
   return count;
 }
 

@@ -42,8 +42,9 @@ void StoreText(const wchar_t* text, char* field, std::size_t width) {
     }
     bytes.swap(kept);
   }
-  std::memset(field, 0, width);
+  // The text and its terminator only: the bytes behind them stay as they were.
   std::memcpy(field, bytes.data(), bytes.size());
+  field[bytes.size()] = '\0';
 }
 
 }  // namespace Terrix::styling

@@ -18,8 +18,8 @@ std::wstring FirstToken(const char* field, std::size_t width);
 void PutToken(const std::wstring& token, const wchar_t* replacement, wchar_t* out, std::size_t capacity);
 
 /// Stores `text` converted with the thread's code page into a fixed-width
-/// field: zero-terminated and zero-filled, cut at the last whole character
-/// that leaves room for the terminator.
+/// field with its terminating zero, cut at the last whole character that
+/// leaves room for the terminator. The bytes behind the terminator are kept.
 void StoreText(const wchar_t* text, char* field, std::size_t width);
 
 }  // namespace Terrix::styling

@@ -16,6 +16,9 @@ namespace detail {
 struct LegendState {
   core::File file;
   LEGEND_HEAD head{};
+  /// Items of a successful Open: `count` of them, of which those past
+  /// `items` lay beyond the end of the file and read as zeros.
+  std::int64_t count = 0;
   std::vector<TERRIX_LegendItem> items;
 };
 
@@ -51,10 +54,8 @@ std::int32_t Terrix_Legend::Open(const wchar_t* path) {
 
   const std::int32_t count = s.head.legendCount;
   if (count < 1) return count;
-  if (!styling::TableStartsInsideFile(s.file.Size(), styling::kLegendItemTableOffset, count,
-                                      sizeof(TERRIX_LegendItem)))
-    return Result::IoError;
-  if (!styling::ReadRecords(s.file, static_cast<std::size_t>(count), s.items)) return Result::IoError;
+  if (!styling::ReadTable(s.file, count, s.items)) return Result::IoError;
+  s.count = count;
   return count;
 }
 
@@ -65,9 +66,9 @@ std::int32_t Terrix_Legend::GetLegendNum() {
 std::int32_t Terrix_Legend::GetLegendInfo(int index, TERRIX_LegendItem* item, PNT_INFOstruct* point,
                                           LIN_INFOstruct* line, REG_INFOstruct* region) {
   detail::LegendState& s = *state_;
-  if (!s.file.IsOpen() || index < 0 || static_cast<std::size_t>(index) >= s.items.size())
-    return Result::IoError;
-  const TERRIX_LegendItem& found = s.items[static_cast<std::size_t>(index)];
+  if (!s.file.IsOpen() || index < 0 || index >= s.count) return Result::IoError;
+  const std::size_t at = static_cast<std::size_t>(index);
+  const TERRIX_LegendItem found = at < s.items.size() ? s.items[at] : TERRIX_LegendItem{};
   if (item != nullptr) std::memcpy(item, &found, sizeof found);
 
   const std::int8_t kind = found.kind;
@@ -75,10 +76,9 @@ std::int32_t Terrix_Legend::GetLegendInfo(int index, TERRIX_LegendItem* item, PN
     return kind;
 
   // The style area follows the item table; the offset counts from its start.
-  const std::int64_t position =
-      static_cast<std::int64_t>(styling::kLegendItemTableOffset) +
-      static_cast<std::int64_t>(s.items.size()) * static_cast<std::int64_t>(sizeof(TERRIX_LegendItem)) +
-      found.styleOffset;
+  const std::int64_t position = static_cast<std::int64_t>(styling::kLegendItemTableOffset) +
+                                s.count * static_cast<std::int64_t>(sizeof(TERRIX_LegendItem)) +
+                                found.styleOffset;
   if (position < 0) return Result::IoError;
   s.file.Seek(static_cast<std::uint64_t>(position));
 
@@ -93,6 +93,7 @@ void Terrix_Legend::Close() {
   detail::LegendState& s = *state_;
   s.items.clear();
   s.items.shrink_to_fit();
+  s.count = 0;
   s.file.Close();
 }
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "core/File.h"
-#include "styling/FieldText.h"
 #include "core/ProjectionRule.h"
+#include "styling/FieldText.h"
 #include "styling/RecordRead.h"
 #include "styling/StyleLayout.h"
 #include "terrix/ResultCodes.h"
@@ -90,14 +90,14 @@ std::int32_t Terrix_Prj::LoadProject(const wchar_t* path) {
 
   if (!styling::ReadCleared(file, head_)) return Result::IoError;
 
-  // The old items go once the new head is in.
-  items_.clear();
+  // The old items go once the new head is in. File positions are unsigned
+  // 32-bit: a negative table offset lies far beyond the end of the file.
   const std::int32_t count = head_.itemCount;
-  if (count <= 0) return count;
-  if (!styling::TableStartsInsideFile(file.Size(), head_.itemTableOffset, count, sizeof(PROJECTITEM)))
-    return Result::IoError;
-  file.Seek(static_cast<std::uint64_t>(head_.itemTableOffset));
-  if (!styling::ReadRecords(file, static_cast<std::size_t>(count), items_)) return Result::IoError;
+  file.Seek(static_cast<std::uint32_t>(head_.itemTableOffset));
+  if (!styling::ReadTable(file, count, items_)) return Result::IoError;
+  // Items beyond the end of the file read as zeros; the 16-bit count bounds
+  // them to 13 MiB.
+  if (count > 0) items_.resize(static_cast<std::size_t>(count), PROJECTITEM{});
   return count;
 }
 
@@ -113,9 +113,11 @@ std::int32_t Terrix_Prj::SaveProject(const wchar_t* path) {
   if (!styling::ReadCleared(file, head_)) return Result::IoError;
 
   if (head_.itemCount <= 0) return 0;
-  // Items go over the file's own item table, and never over its head.
+  // Items go over the file's own item table: never over its head, and never
+  // past the end of the file, which would grow it by up to 2 GiB.
   if (head_.itemTableOffset < 0 ||
-      static_cast<std::uint64_t>(head_.itemTableOffset) < styling::kProjectItemTableOffset)
+      static_cast<std::uint64_t>(head_.itemTableOffset) < styling::kProjectItemTableOffset ||
+      static_cast<std::uint64_t>(head_.itemTableOffset) > file.Size())
     return Result::NotHandled;
   // Never more than the file's table counts or the object holds.
   std::size_t count = static_cast<std::size_t>(head_.itemCount);

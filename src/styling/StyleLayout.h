@@ -33,7 +33,6 @@ constexpr int kShapePoint = 1, kShapeLine = 3, kShapeRegion = 5, kShapeKind7 = 7
 
 // Colour library file: the head, then the colours.
 constexpr char kColorLibMagic[] = "PCOLOR 3";
-constexpr std::uint64_t kColorTableOffset = sizeof(COLORLIB_HEAD);
 /// Inks a colour can hold an amount of; the head has room for 36.
 constexpr int kColorInkRoom = static_cast<int>(sizeof(TERRIX_Color::inkAmount));
 static_assert(kColorInkRoom <= static_cast<int>(sizeof(COLORLIB_HEAD::inks) / sizeof(CMYKQUAD)));
@@ -53,19 +52,6 @@ static_assert(sizeof(kLegendMagic) == kStyleMagicSize + 1);
 /// True when the first kStyleMagicSize bytes of `bytes` are `magic`.
 inline bool MagicMatches(const char* bytes, const char* magic) {
   return std::memcmp(bytes, magic, kStyleMagicSize) == 0;
-}
-
-/// True when every record of a table of `count` records of `recordSize` bytes
-/// at `offset` starts inside a file of `fileSize` bytes. Records cut short by
-/// the end of the file read as zeros; records wholly beyond it are refused, so
-/// that a count in a file never allocates more than the file can hold.
-inline bool TableStartsInsideFile(std::uint64_t fileSize, std::int64_t offset, std::int64_t count,
-                                  std::size_t recordSize) {
-  if (count <= 0) return true;
-  if (offset < 0) return false;
-  const std::uint64_t lastStart =
-      static_cast<std::uint64_t>(offset) + static_cast<std::uint64_t>(count - 1) * recordSize;
-  return lastStart < fileSize;
 }
 
 }  // namespace Terrix::styling

@@ -19,27 +19,9 @@ ProjectFileBuilder::ProjectFileBuilder() : head_(kHeadSize, 0) {
   for (std::size_t i = 34; i < kHeadTableOffset; ++i) head_[i] = static_cast<std::uint8_t>(i * 7);
 }
 
-ProjectFileBuilder& ProjectFileBuilder::Magic(const std::string& magic8) {
-  magic_ = magic8;
-  return *this;
-}
-ProjectFileBuilder& ProjectFileBuilder::FormatNumber(std::int32_t number) {
-  formatNumber_ = number;
-  return *this;
-}
-ProjectFileBuilder& ProjectFileBuilder::ItemCountField(std::int16_t count) {
-  countOverride_ = true;
-  count_ = count;
-  return *this;
-}
 ProjectFileBuilder& ProjectFileBuilder::ItemTableOffset(std::int32_t offset) {
   if (offset < static_cast<std::int32_t>(kItemTable)) throw std::invalid_argument("table inside the head");
   tableOffset_ = static_cast<std::size_t>(offset);
-  return *this;
-}
-ProjectFileBuilder& ProjectFileBuilder::ItemTableOffsetField(std::int32_t offset) {
-  offsetOverride_ = true;
-  offsetField_ = offset;
   return *this;
 }
 ProjectFileBuilder& ProjectFileBuilder::Extent(double a, double b, double c, double d) {
@@ -89,19 +71,6 @@ Bytes ProjectFileBuilder::Build() const {
 
 ColorLibBuilder::ColorLibBuilder() : inks_(36 * 4, 0) {}
 
-ColorLibBuilder& ColorLibBuilder::Magic(const std::string& magic8) {
-  magic_ = magic8;
-  return *this;
-}
-ColorLibBuilder& ColorLibBuilder::InkCount(std::int16_t count) {
-  inkCount_ = count;
-  return *this;
-}
-ColorLibBuilder& ColorLibBuilder::ColorCountField(std::int16_t count) {
-  countOverride_ = true;
-  count_ = count;
-  return *this;
-}
 ColorLibBuilder& ColorLibBuilder::Ink(int j, std::uint8_t k, std::uint8_t c, std::uint8_t m, std::uint8_t y) {
   const std::size_t at = static_cast<std::size_t>(j) * 4;
   inks_.at(at) = k;
@@ -135,15 +104,6 @@ Bytes ColorLibBuilder::Build() const {
   return w.take();
 }
 
-LegendBuilder& LegendBuilder::Magic(const std::string& magic8) {
-  magic_ = magic8;
-  return *this;
-}
-LegendBuilder& LegendBuilder::CountField(std::int32_t count) {
-  countOverride_ = true;
-  count_ = count;
-  return *this;
-}
 LegendBuilder& LegendBuilder::AddItem(std::int8_t kind, std::int32_t styleOffset, std::uint8_t fill) {
   Bytes item(kItemSize, fill);
   Poke(item, kLegendKind, kind);

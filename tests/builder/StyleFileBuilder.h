@@ -15,25 +15,34 @@ namespace tb {
 /// By default the item table lies directly behind the head, at 1113.
 class ProjectFileBuilder {
  public:
-  static constexpr std::size_t kHeadOffset = 12;
   static constexpr std::size_t kHeadSize = 1101;
   static constexpr std::size_t kItemTable = 1113;
   static constexpr std::size_t kItemSize = 400;
-  // Offsets within an item.
-  static constexpr std::size_t kItemName = 2, kItemNameSize = 128;
-  static constexpr std::size_t kItemDesc = 130, kItemDescSize = 194;
-  static constexpr std::size_t kItemValue1 = 324, kItemValue2 = 332;
+  // Offsets and sizes within an item.
+  static constexpr std::size_t kItemName = 2, kItemNameSize = 128, kItemDescSize = 194, kItemValue1 = 324;
 
   ProjectFileBuilder();
 
-  ProjectFileBuilder& Magic(const std::string& magic8);
-  ProjectFileBuilder& FormatNumber(std::int32_t number);
+  ProjectFileBuilder& Magic(const std::string& magic8) {
+    magic_ = magic8;
+    return *this;
+  }
+  ProjectFileBuilder& FormatNumber(std::int32_t number) {
+    formatNumber_ = number;
+    return *this;
+  }
   /// Stores this item count instead of the number of items added.
-  ProjectFileBuilder& ItemCountField(std::int16_t count);
+  ProjectFileBuilder& ItemCountField(std::int16_t count) {
+    countOverride_ = true, count_ = count;
+    return *this;
+  }
   /// Places the item table at `offset` (>= 1113; the gap is filled with 0xEE).
   ProjectFileBuilder& ItemTableOffset(std::int32_t offset);
   /// Stores this offset without moving the table.
-  ProjectFileBuilder& ItemTableOffsetField(std::int32_t offset);
+  ProjectFileBuilder& ItemTableOffsetField(std::int32_t offset) {
+    offsetOverride_ = true, offsetField_ = offset;
+    return *this;
+  }
   ProjectFileBuilder& Extent(double a, double b, double c, double d);
   /// Projection type (byte 0) and the coefficient at offset 52 of the projection.
   ProjectFileBuilder& Projection(std::uint8_t type, double coefficient);
@@ -47,8 +56,6 @@ class ProjectFileBuilder {
   static std::uint8_t ItemFiller(std::size_t item, std::size_t offset);
 
   Bytes Build() const;
-  /// File offset of item i in the built file.
-  std::size_t ItemOffset(std::size_t i) const { return tableOffset_ + i * kItemSize; }
 
  private:
   std::string magic_ = "WMAP`D2:";
@@ -69,10 +76,19 @@ class ColorLibBuilder {
   static constexpr std::size_t kColorSize = 32;
 
   ColorLibBuilder();
-  ColorLibBuilder& Magic(const std::string& magic8);
-  ColorLibBuilder& InkCount(std::int16_t count);
+  ColorLibBuilder& Magic(const std::string& magic8) {
+    magic_ = magic8;
+    return *this;
+  }
+  ColorLibBuilder& InkCount(std::int16_t count) {
+    inkCount_ = count;
+    return *this;
+  }
   /// Stores this colour count instead of the number of colours added.
-  ColorLibBuilder& ColorCountField(std::int16_t count);
+  ColorLibBuilder& ColorCountField(std::int16_t count) {
+    countOverride_ = true, count_ = count;
+    return *this;
+  }
   /// Ink j (0..35): black, cyan, magenta, yellow.
   ColorLibBuilder& Ink(int j, std::uint8_t k, std::uint8_t c, std::uint8_t m, std::uint8_t y);
   /// A colour: base black, cyan, magenta, yellow, then one amount per ink (up to 28).
@@ -97,18 +113,21 @@ class LegendBuilder {
  public:
   static constexpr std::size_t kHeadSize = 16;
   static constexpr std::size_t kItemSize = 333;
-  static constexpr std::size_t kPointStyle = 94, kLineStyle = 67, kRegionStyle = 63;
 
-  LegendBuilder& Magic(const std::string& magic8);
+  LegendBuilder& Magic(const std::string& magic8) {
+    magic_ = magic8;
+    return *this;
+  }
   /// Stores this count instead of the number of items added.
-  LegendBuilder& CountField(std::int32_t count);
+  LegendBuilder& CountField(std::int32_t count) {
+    countOverride_ = true, count_ = count;
+    return *this;
+  }
   /// Appends an item; its uninterpreted bytes are all `fill`.
   LegendBuilder& AddItem(std::int8_t kind, std::int32_t styleOffset, std::uint8_t fill);
   /// Appends bytes to the style area.
   LegendBuilder& Style(const Bytes& bytes);
 
-  /// Offset of the style area for the items added.
-  std::size_t StyleArea() const { return kHeadSize + kItemSize * items_.size(); }
   Bytes Item(std::size_t i) const { return items_.at(i); }
   Bytes Build() const;
 
