@@ -2,6 +2,7 @@
 
 #include <TerrixLib.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <fstream>
@@ -123,7 +124,9 @@ void InfoLegend(const std::string& path, std::ostream& out) {
   const std::int32_t count = legend.Open(Utf8ToWide(path).c_str());
   if (count < 0) FailWithCode(path, "opening the legend", count);
   out << path << ": legend file, " << count << " entries\n";
-  for (int i = 0; i < count; ++i) {
+  // A damaged head may claim a billion entries; the listing stops early.
+  constexpr int kListed = 1000;
+  for (int i = 0; i < std::min(count, kListed); ++i) {
     Terrix::TERRIX_LegendItem item{};
     Terrix::PNT_INFOstruct point{};
     Terrix::LIN_INFOstruct line{};
@@ -133,6 +136,7 @@ void InfoLegend(const std::string& path, std::ostream& out) {
     out << "  entry " << i << ": kind " << kind << " (" << (kind < 0 ? Terrix::ResultMessage(kind) : what)
         << "), style offset " << item.styleOffset << "\n";
   }
+  if (count > kListed) out << "  ... " << (count - kListed) << " more entries not listed\n";
   legend.Close();
 }
 
