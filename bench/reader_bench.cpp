@@ -92,7 +92,7 @@ class Inputs {
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr) std::abort();
     dir_ = buffer.data();
-    terrixPath = dir_ + "/polygons.wt";
+    terrixPath = dir_ + "/polygons.tmf";
     shapeBase = dir_ + "/polygons";
     WriteTerrix();
     WriteShapefile();

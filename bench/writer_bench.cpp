@@ -20,7 +20,7 @@ using namespace Terrix;
 std::wstring BenchPath(const char* name) {
   const char* dir = std::getenv("TMPDIR");
   const std::string path =
-      std::string(dir != nullptr ? dir : "/tmp") + "/" + name + "." + std::to_string(::getpid()) + ".wt";
+      std::string(dir != nullptr ? dir : "/tmp") + "/" + name + "." + std::to_string(::getpid()) + ".tmf";
   return std::wstring(path.begin(), path.end());
 }
 

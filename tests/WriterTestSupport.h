@@ -17,7 +17,7 @@
 #include "builder/MapFileBuilder.h"
 #include "terrix/Writer.h"
 
-namespace wt {
+namespace writer_support {
 
 constexpr std::size_t kDirectoryAt = 657;
 constexpr std::size_t kFirstSection = 817;
@@ -113,4 +113,4 @@ inline Terrix::TERRIX_PntInfo InUsePoint(double x, double y) {
   return p;
 }
 
-}  // namespace wt
+}  // namespace writer_support

@@ -49,7 +49,7 @@ class AttributeReaderTest : public ::testing::Test {
   void TearDown() override { Terrix::core::FileSeam::Reset(); }
 
   // Writes the file and opens it; every test opens with success.
-  void Open(const tb::MapFileBuilder& file, const std::string& name = "map.wt") {
+  void Open(const tb::MapFileBuilder& file, const std::string& name = "map.tmf") {
     file.WriteTo(dir_.Path(name));
     ASSERT_EQ(reader_.Open(dir_.WidePath(name).c_str()), 99999);
   }
@@ -78,7 +78,7 @@ TEST_F(AttributeReaderTest, EverySelectorOnEveryKindReachesItsEntryOrKeepsThePre
     file.Section(1, tb::Bytes(2, 0));
     // Every entry a reader could take holds a valid, marked table.
     for (int entry : {0, 2, 5, 9}) file.Section(entry, MarkedTable(entry));
-    const std::string name = "kind" + std::to_string(fileNumber++) + ".wt";
+    const std::string name = "kind" + std::to_string(fileNumber++) + ".tmf";
     Open(file, name);
     const int first = entryAtOpen.at(kind);
     EXPECT_EQ(reader_.GetRecordCount(), first + 3) << "kind " << kind << " at open";
@@ -142,7 +142,7 @@ TEST_F(AttributeReaderTest, HeadChecks) {
   // A directory entry that points past the end of the file finds no head.
   tb::MapFileBuilder file(tb::kPoint);
   file.Section(1, tb::Bytes(2, 0)).OverrideEntry(2, 1u << 30, 400);
-  Open(file, "beyond.wt");
+  Open(file, "beyond.tmf");
   EXPECT_EQ(reader_.GetFieldCount(), kNotHandled);
 }
 
@@ -370,7 +370,7 @@ TEST_F(AttributeReaderTest, WholeTableCostsOneFileReadAndFailedBlockReadIsRetrie
   reader_.Close();
   tb::MapFileBuilder file(tb::kPoint);
   file.Section(1, tb::Bytes(2, 0)).Section(2, table.Build());
-  Open(file, "again.wt");
+  Open(file, "again.tmf");
   ASSERT_EQ(reader_.GetRecordCount(), kElements);
   const long readsBefore = Terrix::core::FileSeam::ReadCount();
   for (int e = 0; e < kElements; ++e) {

@@ -29,11 +29,11 @@ class EditReaderTest : public ::testing::Test {
   void TearDown() override { core::FileSeam::Reset(); }
 
   std::int32_t OpenBuilt(const tb::MapFileBuilder& file) {
-    file.WriteTo(dir.Path("map.wt"));
+    file.WriteTo(dir.Path("map.tmf"));
     return Reopen();
   }
-  std::int32_t Reopen() { return reader.Open(dir.WidePath("map.wt").c_str()); }
-  tb::Bytes FileBytes() const { return tb::ReadFile(dir.Path("map.wt")); }
+  std::int32_t Reopen() { return reader.Open(dir.WidePath("map.tmf").c_str()); }
+  tb::Bytes FileBytes() const { return tb::ReadFile(dir.Path("map.tmf")); }
 
   tb::TempDir dir;
   Terrix_Reader reader;
@@ -246,7 +246,7 @@ TEST_F(EditReaderTest, ArcsAreReadOneCoordinateAtATimeAndMayRunPastTheEnd) {
 
   // The fast reader refuses the arc that runs past the coordinate section.
   Terrix_FastReader fast;
-  ASSERT_EQ(fast.Open(dir.WidePath("map.wt").c_str()), Result::Success);
+  ASSERT_EQ(fast.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
   Terrix::EmptyGeometry(g.get());
   EXPECT_EQ(fast.ReadArcInfo(1, nullptr, g.get()), Result::IoError);
 }
@@ -276,7 +276,7 @@ TEST_F(EditReaderTest, PolygonStopsAtAnArcNotInUseAndReadsOneValueAtATime) {
   EXPECT_EQ(g->x[3], 2.0) << "the reversed arc, turned round after its values were read";
 
   Terrix_FastReader fast;
-  ASSERT_EQ(fast.Open(dir.WidePath("map.wt").c_str()), Result::Success);
+  ASSERT_EQ(fast.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
   auto f = NewGeometry();
   EXPECT_EQ(fast.ReadPolygonInfo(0, nullptr, f.get()), Result::Success) << "the fast reader leaves it out";
   EXPECT_EQ(f->x[2], 2.0);

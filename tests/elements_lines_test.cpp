@@ -101,7 +101,7 @@ TEST_F(LinesTest, PointCountChecks) {
 
   // A section that the directory makes nearly 4 GB long, in a smaller file.
   built.OverrideEntry(1, built.SectionOffset(1), 0xFFFFFFF0u);
-  ASSERT_EQ(OpenBuilt(reader, dir, built, "long.wt"), Success);
+  ASSERT_EQ(OpenBuilt(reader, dir, built, "long.tmf"), Success);
   ASSERT_EQ(reader.ReadArcInfo(3, nullptr, g.get()), Success);
   ASSERT_EQ(g->vertexCount, 7);
   EXPECT_EQ(g->x[1], 5.0);

@@ -162,7 +162,7 @@ TEST_F(PointsTest, HostileNodeCountCostsOnlyTheStoredNodes) {
 TEST_F(PointsTest, KindsWithoutTheTableReadNothing) {
   tb::ElementFile points(tb::kPoint);
   points.AddPoint(1, 1, "");
-  ASSERT_EQ(OpenBuilt(reader, dir, points.Build(), "p.wt"), Success);
+  ASSERT_EQ(OpenBuilt(reader, dir, points.Build(), "p.tmf"), Success);
   auto g = NewGeometry();
   Terrix::core::FileSeam::Reset();
   EXPECT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), IoError);
@@ -179,7 +179,7 @@ TEST_F(PointsTest, KindsWithoutTheTableReadNothing) {
   lines.AddArc({{0, 0}});
   tb::MapFileBuilder lineFile = lines.Build();
   lineFile.Count(5, 10);
-  ASSERT_EQ(OpenBuilt(reader, dir, lineFile, "l.wt"), Success);
+  ASSERT_EQ(OpenBuilt(reader, dir, lineFile, "l.tmf"), Success);
   Terrix::core::FileSeam::Reset();
   EXPECT_EQ(reader.ReadPolygonInfo(0, nullptr, g.get()), IoError);
   EXPECT_EQ(reader.ReadPointInfo(0, nullptr, g.get()), IoError);
@@ -187,7 +187,7 @@ TEST_F(PointsTest, KindsWithoutTheTableReadNothing) {
 
   tb::MapFileBuilder table(tb::kTable);
   table.Count(1, 5);
-  ASSERT_EQ(OpenBuilt(reader, dir, table, "t.wt"), Success);
+  ASSERT_EQ(OpenBuilt(reader, dir, table, "t.tmf"), Success);
   EXPECT_EQ(reader.ReadGeomInfo(), NotHandled);
   EXPECT_EQ(reader.ReadArcInfo(0, nullptr, nullptr), IoError);
 }
@@ -212,7 +212,7 @@ TEST_F(PointsTest, FailedTableLoadReadsNothingOutsideTheTables) {
 
   // Close forgets the tables: the next file loads its own.
   reader.Close();
-  ASSERT_EQ(OpenBuilt(reader, dir, file.Build(), "again.wt"), Success);
+  ASSERT_EQ(OpenBuilt(reader, dir, file.Build(), "again.tmf"), Success);
   EXPECT_EQ(reader.ReadPointInfo(1, &info, nullptr), Success);
   EXPECT_EQ(Value(info.x), 2.0);
 }

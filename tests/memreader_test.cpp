@@ -32,7 +32,7 @@ tb::Bytes MarkedTable(int entry) {
 
 class MemReaderTest : public ::testing::Test {
  protected:
-  std::int32_t OpenBuilt(const tb::MapFileBuilder& file, const std::string& name = "map.wt") {
+  std::int32_t OpenBuilt(const tb::MapFileBuilder& file, const std::string& name = "map.tmf") {
     file.WriteTo(dir.Path(name));
     return reader.Open(dir.WidePath(name).c_str());
   }

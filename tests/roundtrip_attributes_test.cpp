@@ -83,13 +83,13 @@ class RoundTripAttributes : public ::testing::Test {
   tb::TempDir dir;
   Terrix_Writer writer;
   Terrix_FastReader reader;
-  wt::GeometryPtr none = wt::Geo({}, {});
+  writer_support::GeometryPtr none = writer_support::Geo({}, {});
 
-  void Create(int kind) { ASSERT_EQ(writer.Create(dir.WidePath("map.wt").c_str(), kind), Result::Success); }
+  void Create(int kind) { ASSERT_EQ(writer.Create(dir.WidePath("map.tmf").c_str(), kind), Result::Success); }
   void FlushAndOpen() {
     writer.Flush();
     writer.Close();
-    ASSERT_EQ(reader.Open(dir.WidePath("map.wt").c_str()), Result::Success);
+    ASSERT_EQ(reader.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
   }
   void WriteRow(int e, const Row& r) {
     EXPECT_TRUE(writer.WriteStringAttribute(e, 0, r.name.c_str()));
@@ -146,9 +146,9 @@ TEST_F(RoundTripAttributes, EveryValueKindInTheTableOfEachKind) {
       EXPECT_EQ(writer.AddFieldInfo(s.name, s.type, s.width, s.auxLength, s.auxByte), f + 1);
     }
     for (int e = 0; e < 3; ++e) {
-      if (kind == 0) writer.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *ring, 0);
-      if (kind == 1) writer.AddPointInfo(wt::InUsePoint(e, e), *none, "");
-      if (kind == 2) writer.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *ring);
+      if (kind == 0) writer.AddArcInfo(writer_support::InUse<TERRIX_LineInfo>(), *ring, 0);
+      if (kind == 1) writer.AddPointInfo(writer_support::InUsePoint(e, e), *none, "");
+      if (kind == 2) writer.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *ring);
       WriteRow(e, rows[static_cast<std::size_t>(e)]);
     }
     // A text followed by other bytes in the caller's memory: only the text is stored.

@@ -27,13 +27,13 @@ class RoundTripElements : public ::testing::Test {
   tb::TempDir dir;
   Terrix_Writer writer;
   Terrix_FastReader reader;
-  wt::GeometryPtr none = wt::Geo({}, {});
+  writer_support::GeometryPtr none = writer_support::Geo({}, {});
 
-  void Create(int kind) { ASSERT_EQ(writer.Create(dir.WidePath("map.wt").c_str(), kind), Result::Success); }
+  void Create(int kind) { ASSERT_EQ(writer.Create(dir.WidePath("map.tmf").c_str(), kind), Result::Success); }
   void FlushAndOpen() {
     writer.Flush();
     writer.Close();
-    ASSERT_EQ(reader.Open(dir.WidePath("map.wt").c_str()), Result::Success);
+    ASSERT_EQ(reader.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
   }
   std::array<double, 4> ReadExtent() {
     std::array<double, 4> box{};
@@ -88,8 +88,8 @@ TEST_F(RoundTripElements, PointsWithAndWithoutNotes) {
 
 TEST_F(RoundTripElements, MultiPartLineWrittenOneLinePerPart) {
   Create(0);
-  const std::vector<Points> lines = {wt::Ramp(4, 10.5), roundtrip::AwkwardPoints(), wt::Ramp(2, -7.25),
-                                     wt::Ramp(3, 100.0)};
+  const std::vector<Points> lines = {writer_support::Ramp(4, 10.5), roundtrip::AwkwardPoints(), writer_support::Ramp(2, -7.25),
+                                     writer_support::Ramp(3, 100.0)};
   const auto multi = roundtrip::PartsGeometry({lines[0], lines[1], lines[2]}, {5, 5, 5});
   const auto single = roundtrip::PartsGeometry({lines[3]}, {5});
   std::vector<TERRIX_LineInfo> records;
@@ -161,7 +161,7 @@ TEST_F(RoundTripElements, PolygonsWithHolesSkippedPartsAndNoParts) {
     records.push_back(Pattern<TERRIX_RegInfo>(static_cast<std::uint8_t>(70 + i)));
     // A container with vertices but no part table makes no arc.
     const auto geometry =
-        c.parts.empty() ? wt::Geo(wt::Ramp(4, 3000.0), {}) : roundtrip::PartsGeometry(c.parts, c.kinds);
+        c.parts.empty() ? writer_support::Geo(writer_support::Ramp(4, 3000.0), {}) : roundtrip::PartsGeometry(c.parts, c.kinds);
     EXPECT_EQ(writer.AddPolygonInfo(records.back(), *geometry), c.addResult) << c.name;
     // The list: the total, the first ring's arc, then a separator per further
     // part and an arc per part written. Its offset is fixed after the loop.
@@ -180,8 +180,8 @@ TEST_F(RoundTripElements, PolygonsWithHolesSkippedPartsAndNoParts) {
   FlushAndOpen();
   Terrix_MemReader mem;
   Terrix_Reader edit;
-  ASSERT_EQ(mem.Open(dir.WidePath("map.wt").c_str()), Result::Success);
-  ASSERT_EQ(edit.Open(dir.WidePath("map.wt").c_str()), Result::Success);
+  ASSERT_EQ(mem.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
+  ASSERT_EQ(edit.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
 
   int count = -5;
   EXPECT_EQ(reader.GetPolygonCount(&count), static_cast<int>(cases.size()));

@@ -10,18 +10,18 @@
 #include "terrix/ResultCodes.h"
 
 using namespace Terrix;
-using wt::FileView;
+using writer_support::FileView;
 
 namespace {
 
 class WriterAttributes : public ::testing::Test {
  protected:
   tb::TempDir dir;
-  wt::StepWriter w;
+  writer_support::StepWriter w;
 
   /// A point file with fields of widths 10 (string), 4 (long) and 8 (double).
   void CreateWithThreeFields() {
-    ASSERT_EQ(w.Create(dir.WidePath("a.wt").c_str(), 1), Result::Success);
+    ASSERT_EQ(w.Create(dir.WidePath("a.tmf").c_str(), 1), Result::Success);
     ASSERT_EQ(w.AddFieldInfo(L"name", 0, 10, 11, -2), 1);
     ASSERT_EQ(w.AddFieldInfo(L"count", 3, 4, 0, 0), 2);
     ASSERT_EQ(w.AddFieldInfo(L"area", 5, 8, 0, 7), 3);
@@ -39,7 +39,7 @@ class WriterAttributes : public ::testing::Test {
 TEST_F(WriterAttributes, FieldDescriptorsAndHead) {
   CreateWithThreeFields();
   std::uint32_t t = 0;
-  const FileView f = Finish("a.wt", &t);
+  const FileView f = Finish("a.tmf", &t);
   // Three fields, one record (the leading one), 23 bytes a record, records at 465.
   EXPECT_EQ(f.Slice(t + 322, 10), tb::ByteWriter().i16(3).u32(1).u32(23).data());
   EXPECT_EQ(f.At<std::uint32_t>(t + 12), 465u);
@@ -74,7 +74,7 @@ TEST_F(WriterAttributes, RecordsInElementOrderWithRevisits) {
   // Records exist: a further field would not fit them.
   EXPECT_EQ(w.AddFieldInfo(L"late", 0, 4, 0, 0), Result::NotHandled);
   std::uint32_t t = 0;
-  const FileView f = Finish("a.wt", &t);
+  const FileView f = Finish("a.tmf", &t);
 
   EXPECT_EQ(f.Slice(t + 322, 6), tb::ByteWriter().i16(3).u32(4).data());
   EXPECT_EQ(f.Length(2), 465u + 4u * 23u);
@@ -87,7 +87,7 @@ TEST_F(WriterAttributes, RecordsInElementOrderWithRevisits) {
 }
 
 TEST_F(WriterAttributes, ValueEncodingsAndWidths) {
-  ASSERT_EQ(w.Create(dir.WidePath("v.wt").c_str(), 7), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("v.tmf").c_str(), 7), Result::Success);
   const int widths[] = {1, 2, 4, 8, 4, 6, 1, 4, 10, 3, 64};
   for (int width : widths) ASSERT_GT(w.AddFieldInfo(L"f", 1, width, 0, 0), 0);
   EXPECT_TRUE(w.WriteByteAttribute(0, 0, 0xAB));
@@ -109,7 +109,7 @@ TEST_F(WriterAttributes, ValueEncodingsAndWidths) {
   std::unique_ptr<char[]> text(new char[4]{'k', 'e', 'y', '\0'});
   EXPECT_TRUE(w.WriteStringAttribute(0, 10, text.get()));
   std::uint32_t t = 0;
-  const FileView f = Finish("v.wt", &t);
+  const FileView f = Finish("v.tmf", &t);
 
   tb::ByteWriter expected;
   expected.u8(1).u8(0xAB).i16(-2).i32(-2).i32(0x01020304).zeros(4);
@@ -124,14 +124,14 @@ TEST_F(WriterAttributes, ValueEncodingsAndWidths) {
 }
 
 TEST_F(WriterAttributes, NamesAreCutAtTwentyBytesOfCodePageText) {
-  ASSERT_EQ(w.Create(dir.WidePath("n.wt").c_str(), 7), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("n.tmf").c_str(), 7), Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"abcdefghijklmnopqrstuvwxy", 9, 1, 0, 0), 1);
   ASSERT_EQ(w.AddFieldInfo(L"\u5b57\u6bb5\u540d", 0, 1, 0, 0), 2);  // 字段名
   ASSERT_EQ(w.AddFieldInfo(nullptr, 0, 1, 0, 0), 3);
   EXPECT_EQ(w.AddFieldInfo(L"wide", 0, 40000, 0, 0), Result::NotHandled);
   EXPECT_EQ(w.AddFieldInfo(L"negative", 0, -1, 0, 0), Result::NotHandled);
   std::uint32_t t = 0;
-  const FileView f = Finish("n.wt", &t);
+  const FileView f = Finish("n.tmf", &t);
   EXPECT_EQ(f.Slice(t + 348, 21), tb::ByteWriter().raw("abcdefghijklmnopqrst", 20).u8(9).data());
   tb::ByteWriter gbk;
   gbk.u8(0xD7).u8(0xD6).u8(0xB6).u8(0xCE).u8(0xC3).u8(0xFB).zeros(14);
@@ -141,14 +141,14 @@ TEST_F(WriterAttributes, NamesAreCutAtTwentyBytesOfCodePageText) {
 }
 
 TEST_F(WriterAttributes, CurrentRecordSelection) {
-  ASSERT_EQ(w.Create(dir.WidePath("c.wt").c_str(), 7), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("c.tmf").c_str(), 7), Result::Success);
   EXPECT_EQ(w.GetCurrentRecord(), Result::NotHandled);  // no records yet
   ASSERT_EQ(w.AddFieldInfo(L"v", 3, 4, 0, 0), 1);
   const std::int32_t v = 5;
   EXPECT_TRUE(w.WriteAttribute(0, 0, &v));
   EXPECT_EQ(w.GetCurrentRecord(), Result::Success);  // slot 1 again: nothing appended
   std::uint32_t t = 0;
-  const FileView f = Finish("c.wt", &t);
+  const FileView f = Finish("c.tmf", &t);
   EXPECT_EQ(f.At<std::uint32_t>(t + 324), 2u);
   EXPECT_EQ(f.At<std::int32_t>(t + 348 + 39 + 5 + 1), 5);
 }

@@ -9,7 +9,7 @@
 #include "terrix/ResultCodes.h"
 
 using namespace Terrix;
-using wt::FileView;
+using writer_support::FileView;
 using Counts = std::vector<std::int32_t>;
 using Extent = std::array<double, 4>;
 
@@ -19,9 +19,9 @@ class WriterElements : public ::testing::Test {
  protected:
   tb::TempDir dir;
   Terrix_Writer w;
-  wt::GeometryPtr none = wt::Geo({}, {});
-  const TERRIX_LineInfo line = wt::InUse<TERRIX_LineInfo>();
-  const TERRIX_RegInfo region = wt::InUse<TERRIX_RegInfo>();
+  writer_support::GeometryPtr none = writer_support::Geo({}, {});
+  const TERRIX_LineInfo line = writer_support::InUse<TERRIX_LineInfo>();
+  const TERRIX_RegInfo region = writer_support::InUse<TERRIX_RegInfo>();
 
   FileView Finish(const std::string& name) {
     w.Flush();
@@ -47,17 +47,17 @@ class WriterElements : public ::testing::Test {
 };
 
 TEST_F(WriterElements, NoteTextsKindsAndOffsets) {
-  ASSERT_EQ(w.Create(dir.WidePath("p.wt").c_str(), 1), Result::Success);
-  TERRIX_PntInfo shown = wt::InUsePoint(1, 5);
+  ASSERT_EQ(w.Create(dir.WidePath("p.tmf").c_str(), 1), Result::Success);
+  TERRIX_PntInfo shown = writer_support::InUsePoint(1, 5);
   std::memset(shown.display0, 0xA5, sizeof shown.display0);
   std::memset(shown.display1, 0x5A, sizeof shown.display1);
   shown.noteLength = 99;  // set by the writer
   shown.pointKind = 7;    // set by the writer
   EXPECT_EQ(w.AddPointInfo(shown, *none, "ab"), Result::Success);
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(2, 3), *none, ""), Result::Success);
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1.5, 4), *none, "cde"), Result::Success);
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1.5, 4), *none, nullptr), Result::Success);
-  const FileView f = Finish("p.wt");
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(2, 3), *none, ""), Result::Success);
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(1.5, 4), *none, "cde"), Result::Success);
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(1.5, 4), *none, nullptr), Result::Success);
+  const FileView f = Finish("p.tmf");
 
   // The host's bytes but for the note length, note offset and point kind; the
   // other points' three fields are read back in the round trip.
@@ -78,11 +78,11 @@ TEST_F(WriterElements, NoteTextsKindsAndOffsets) {
 }
 
 TEST_F(WriterElements, FirstPointSetsTheWholeExtentAndLongNotesFit) {
-  ASSERT_EQ(w.Create(dir.WidePath("p.wt").c_str(), 1), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("p.tmf").c_str(), 1), Result::Success);
   const std::string longNote(10000, 'q');
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(-7, 8), *none, longNote.c_str()), Result::Success);
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(-7, 8), *none, "z"), Result::Success);
-  const FileView f = Finish("p.wt");
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(-7, 8), *none, longNote.c_str()), Result::Success);
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(-7, 8), *none, "z"), Result::Success);
+  const FileView f = Finish("p.tmf");
   EXPECT_EQ(f.Extent(), (Extent{-7, 8, -7, 8}));
   EXPECT_EQ(f.Length(1), 2u + 10000u + 1u);
   const tb::Bytes notes = f.Slice(f.Offset(1) + 2, 10001);
@@ -92,17 +92,17 @@ TEST_F(WriterElements, FirstPointSetsTheWholeExtentAndLongNotesFit) {
 }
 
 TEST_F(WriterElements, LinesTakeTheirPartsVertexRanges) {
-  ASSERT_EQ(w.Create(dir.WidePath("l.wt").c_str(), 0), Result::Success);
-  const wt::GeometryPtr four = wt::Geo(wt::Ramp(4), {0});
-  const wt::GeometryPtr two = wt::Geo(wt::Ramp(2, 100), {});  // no part table: all vertices
-  const wt::GeometryPtr parts = wt::Geo(wt::Ramp(12, 10), {0, 5, 9});
+  ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
+  const writer_support::GeometryPtr four = writer_support::Geo(writer_support::Ramp(4), {0});
+  const writer_support::GeometryPtr two = writer_support::Geo(writer_support::Ramp(2, 100), {});  // no part table: all vertices
+  const writer_support::GeometryPtr parts = writer_support::Geo(writer_support::Ramp(12, 10), {0, 5, 9});
   TERRIX_LineInfo shown = line;
   std::memset(shown.display1, 0x33, sizeof shown.display1);
   shown.pointCount = 1234;  // set by the writer
   EXPECT_EQ(w.AddArcInfo(shown, *four, 0), Result::Success);
   EXPECT_EQ(w.AddArcInfo(line, *two, 0), Result::Success);
   for (int part : {1, 2, 7, -3}) EXPECT_EQ(w.AddArcInfo(line, *parts, part), Result::PartSkipped);
-  const FileView f = Finish("l.wt");
+  const FileView f = Finish("l.tmf");
 
   const std::int32_t counts[6] = {4, 2, 4, 3, 12, 12};
   const double firstX[6] = {0, 100, 15, 19, 10, 10};
@@ -119,51 +119,51 @@ TEST_F(WriterElements, LinesTakeTheirPartsVertexRanges) {
 }
 
 TEST_F(WriterElements, MalformedGeometriesStayInsideTheirArrays) {
-  ASSERT_EQ(w.Create(dir.WidePath("l.wt").c_str(), 0), Result::Success);
-  const wt::GeometryPtr wild = wt::Geo(wt::Ramp(5), {0, 9, 3, -4});  // starts beyond and before the vertices
+  ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
+  const writer_support::GeometryPtr wild = writer_support::Geo(writer_support::Ramp(5), {0, 9, 3, -4});  // starts beyond and before the vertices
   EXPECT_EQ(w.AddArcInfo(line, *wild, 1), Result::PartSkipped);      // [9, 3) -> empty
   EXPECT_EQ(w.AddArcInfo(line, *wild, 2), Result::PartSkipped);      // [3, -4) -> empty
   EXPECT_EQ(w.AddArcInfo(line, *wild, 3), Result::PartSkipped);      // [-4, 5) -> 0..4
-  const wt::GeometryPtr noArrays = wt::Geo({}, {});
+  const writer_support::GeometryPtr noArrays = writer_support::Geo({}, {});
   noArrays->vertexCount = 50;  // no x and y arrays behind it
   EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::Success);
   noArrays->partCount = -2;  // only 0 and 1 are one-part geometries
   EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::PartSkipped);
-  const FileView f = Finish("l.wt");
+  const FileView f = Finish("l.tmf");
   const std::int32_t counts[5] = {0, 0, 5, 0, 0};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(Points(f, i + 1).first, counts[i]) << i;
   EXPECT_EQ(f.Length(1), 2u + 16u * 5u);
 }
 
 TEST_F(WriterElements, ElementsOfAnotherKindAreRefused) {
-  const wt::GeometryPtr ring = wt::Geo(wt::Ramp(4), {0});
-  ASSERT_EQ(w.Create(dir.WidePath("l.wt").c_str(), 0), Result::Success);
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1, 1), *none, "x"), Result::NotHandled);
+  const writer_support::GeometryPtr ring = writer_support::Geo(writer_support::Ramp(4), {0});
+  ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(1, 1), *none, "x"), Result::NotHandled);
   EXPECT_EQ(w.AddPolygonInfo(region, *ring), Result::NotHandled);
   EXPECT_EQ(w.AddPolyArcInfo(line, *ring, 0), Result::NotHandled);
-  ASSERT_EQ(w.Create(dir.WidePath("p.wt").c_str(), 1), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("p.tmf").c_str(), 1), Result::Success);
   EXPECT_EQ(w.AddArcInfo(line, *ring, 0), Result::NotHandled);
-  ASSERT_EQ(w.Create(dir.WidePath("t.wt").c_str(), 7), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("t.tmf").c_str(), 7), Result::Success);
   EXPECT_EQ(w.AddArcInfo(line, *ring, 0), Result::NotHandled);
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1, 1), *none, "x"), Result::NotHandled);
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(1, 1), *none, "x"), Result::NotHandled);
   // Nothing is added once the file is written.
-  ASSERT_EQ(w.Create(dir.WidePath("q.wt").c_str(), 1), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("q.tmf").c_str(), 1), Result::Success);
   w.Flush();
-  EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1, 1), *none, "x"), Result::NotHandled);
-  const FileView f = Finish("q.wt");
+  EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(1, 1), *none, "x"), Result::NotHandled);
+  const FileView f = Finish("q.tmf");
   EXPECT_EQ(f.bytes.size(), 1297u);
   EXPECT_EQ(f.Counts(), Counts(11, 0));
 }
 
 TEST_F(WriterElements, PolygonsArcsAndLists) {
-  ASSERT_EQ(w.Create(dir.WidePath("r.wt").c_str(), 2), Result::Success);
-  const wt::GeometryPtr threeRings = wt::Geo(wt::Ramp(13), {0, 5, 9}, {5, 3, 3});
-  const wt::GeometryPtr oneRing = wt::Geo(wt::Ramp(4, 50), {0});
+  ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
+  const writer_support::GeometryPtr threeRings = writer_support::Geo(writer_support::Ramp(13), {0, 5, 9}, {5, 3, 3});
+  const writer_support::GeometryPtr oneRing = writer_support::Geo(writer_support::Ramp(4, 50), {0});
   TERRIX_RegInfo shown = region;
   std::memset(shown.display, 0x77, sizeof shown.display);
   EXPECT_EQ(w.AddPolygonInfo(shown, *threeRings), Result::Success);
   EXPECT_EQ(w.AddPolygonInfo(region, *oneRing), Result::Success);
-  const FileView f = Finish("r.wt");
+  const FileView f = Finish("r.tmf");
 
   // The lists lie behind the coordinates: [V + k, arcs with separators].
   const std::uint32_t coordinatePart = 2 + 16 * 17;
@@ -186,16 +186,16 @@ TEST_F(WriterElements, PolygonsArcsAndLists) {
 }
 
 TEST_F(WriterElements, SkippedOuterRingsAndEmptyPolygons) {
-  ASSERT_EQ(w.Create(dir.WidePath("r.wt").c_str(), 2), Result::Success);
-  std::vector<std::pair<double, double>> pts = wt::Ramp(5);
-  for (const auto& more : {wt::Ramp(4, 1000), wt::Ramp(4, -1)})
+  ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
+  std::vector<std::pair<double, double>> pts = writer_support::Ramp(5);
+  for (const auto& more : {writer_support::Ramp(4, 1000), writer_support::Ramp(4, -1)})
     pts.insert(pts.end(), more.begin(), more.end());
-  const wt::GeometryPtr withOuter =
-      wt::Geo(pts, {0, 5, 9}, {5, 2, 3});  // the part at 1000 would widen the extent
+  const writer_support::GeometryPtr withOuter =
+      writer_support::Geo(pts, {0, 5, 9}, {5, 2, 3});  // the part at 1000 would widen the extent
   EXPECT_EQ(w.AddPolygonInfo(region, *withOuter), Result::PartSkipped);
-  const wt::GeometryPtr noParts = wt::Geo(wt::Ramp(3), {});
+  const writer_support::GeometryPtr noParts = writer_support::Geo(writer_support::Ramp(3), {});
   EXPECT_EQ(w.AddPolygonInfo(region, *noParts), Result::Success);
-  const FileView f = Finish("r.wt");
+  const FileView f = Finish("r.tmf");
 
   EXPECT_EQ(f.Counts()[0], 2);  // arcs for parts 0 and 2 only
   const std::uint32_t coordinatePart = 2 + 16 * 9;
@@ -209,10 +209,10 @@ TEST_F(WriterElements, SkippedOuterRingsAndEmptyPolygons) {
 }
 
 TEST_F(WriterElements, PolyArcAddsOneArcAndCountsOnlyArcs) {
-  ASSERT_EQ(w.Create(dir.WidePath("r.wt").c_str(), 2), Result::Success);
-  const wt::GeometryPtr parts = wt::Geo(wt::Ramp(12), {0, 5, 9});
+  ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
+  const writer_support::GeometryPtr parts = writer_support::Geo(writer_support::Ramp(12), {0, 5, 9});
   EXPECT_EQ(w.AddPolyArcInfo(line, *parts, 1), Result::Success);
-  const FileView f = Finish("r.wt");
+  const FileView f = Finish("r.tmf");
   EXPECT_EQ(Points(f, 1), std::make_pair(4, 2u));
   EXPECT_EQ(f.Counts(), (Counts{1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(f.Length(8), 40u);  // only the reserved polygon record

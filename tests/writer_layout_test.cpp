@@ -10,13 +10,13 @@
 #include "terrix/ResultCodes.h"
 
 using namespace Terrix;
-using wt::FileView;
+using writer_support::FileView;
 using Counts = std::vector<std::int32_t>;
 using Extent = std::array<double, 4>;
 
 namespace {
 
-const Extent kInitialExtent = {wt::kBoundsStart, wt::kBoundsStart, -wt::kBoundsStart, -wt::kBoundsStart};
+const Extent kInitialExtent = {writer_support::kBoundsStart, writer_support::kBoundsStart, -writer_support::kBoundsStart, -writer_support::kBoundsStart};
 
 class WriterLayout : public ::testing::Test {
  protected:
@@ -31,12 +31,12 @@ class WriterLayout : public ::testing::Test {
   /// Entries laid from 817 in the given order, each directly behind the one
   /// before, with these lengths; every other entry (0, 0); every flag 0xFFFF.
   static void ExpectDirectory(const FileView& f, const std::vector<std::uint32_t>& lengths) {
-    std::uint32_t at = wt::kFirstSection;
+    std::uint32_t at = writer_support::kFirstSection;
     for (int e = 0; e < 16; ++e) {
       const std::uint32_t length = e < static_cast<int>(lengths.size()) ? lengths[e] : 0;
       EXPECT_EQ(f.Entry(e), std::make_pair(e < static_cast<int>(lengths.size()) ? at : 0u, length))
           << "entry " << e;
-      EXPECT_EQ(f.At<std::uint16_t>(wt::kDirectoryAt + 10 * e + 8), 0xFFFF) << "entry " << e;
+      EXPECT_EQ(f.At<std::uint16_t>(writer_support::kDirectoryAt + 10 * e + 8), 0xFFFF) << "entry " << e;
       at += length;
     }
     EXPECT_EQ(f.bytes.size(), at);
@@ -44,8 +44,8 @@ class WriterLayout : public ::testing::Test {
 };
 
 TEST_F(WriterLayout, EmptyPointFileIsExactlyTheDescribedBytes) {
-  ASSERT_EQ(w.Create(dir.WidePath("p.wt").c_str(), 1), Result::Success);
-  const FileView f = Finish("p.wt");
+  ASSERT_EQ(w.Create(dir.WidePath("p.tmf").c_str(), 1), Result::Success);
+  const FileView f = Finish("p.tmf");
 
   tb::ByteWriter e;
   e.raw("WMAP`D22", 8).i16(1).i16(0).i32(657).i32(16).zeros(71);
@@ -70,10 +70,10 @@ TEST_F(WriterLayout, EmptyPointFileIsExactlyTheDescribedBytes) {
 }
 
 TEST_F(WriterLayout, LineFileOfOneLine) {
-  ASSERT_EQ(w.Create(dir.WidePath("l.wt").c_str(), 0), Result::Success);
-  const wt::GeometryPtr g = wt::Geo({{1, 2}, {3, -4}, {5, 6}}, {0});
-  ASSERT_EQ(w.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *g, 0), Result::Success);
-  const FileView f = Finish("l.wt");
+  ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
+  const writer_support::GeometryPtr g = writer_support::Geo({{1, 2}, {3, -4}, {5, 6}}, {0});
+  ASSERT_EQ(w.AddArcInfo(writer_support::InUse<TERRIX_LineInfo>(), *g, 0), Result::Success);
+  const FileView f = Finish("l.tmf");
 
   EXPECT_EQ(f.Slice(0, 10), tb::ByteWriter().raw("WMAP`D21", 8).i16(0).data());
   ExpectDirectory(f, {114, 50, 349, 48, 55, 392, 64, 8});  // section 1 at 931; topology 24 x L
@@ -97,12 +97,12 @@ TEST_F(WriterLayout, LineFileOfOneLine) {
 }
 
 TEST_F(WriterLayout, RegionFileSectionsAndArcListOffset) {
-  ASSERT_EQ(w.Create(dir.WidePath("r.wt").c_str(), 2), Result::Success);
-  const wt::GeometryPtr g = wt::Geo({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
-  ASSERT_EQ(w.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *g), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
+  const writer_support::GeometryPtr g = writer_support::Geo({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
+  ASSERT_EQ(w.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *g), Result::Success);
   w.Flush();
-  const FileView once(dir.Path("r.wt"));
-  const FileView f = Finish("r.wt");  // a second Flush: the list offsets do not move again
+  const FileView once(dir.Path("r.tmf"));
+  const FileView f = Finish("r.tmf");  // a second Flush: the list offsets do not move again
   EXPECT_EQ(f.bytes, once.bytes);
 
   EXPECT_EQ(f.At<std::int16_t>(8), 2);
@@ -123,29 +123,29 @@ TEST_F(WriterLayout, RegionFileSectionsAndArcListOffset) {
 }
 
 TEST_F(WriterLayout, TableFile) {
-  ASSERT_EQ(w.Create(dir.WidePath("t0.wt").c_str(), 7), Result::Success);
-  const FileView empty = Finish("t0.wt");
+  ASSERT_EQ(w.Create(dir.WidePath("t0.tmf").c_str(), 7), Result::Success);
+  const FileView empty = Finish("t0.tmf");
   EXPECT_EQ(empty.Slice(0, 10), tb::ByteWriter().raw("WMAP`D28", 8).i16(7).data());
   ExpectDirectory(empty, {349, 2});
   EXPECT_EQ(empty.Counts(), Counts(11, 0));
 
-  ASSERT_EQ(w.Create(dir.WidePath("t1.wt").c_str(), 7), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("t1.tmf").c_str(), 7), Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"n", 3, 4, 0, 0), 1);
   ASSERT_TRUE(w.WriteLongAttribute(0, 0, 11));
   ASSERT_TRUE(w.WriteLongAttribute(1, 0, 22));
-  const FileView f = Finish("t1.wt");
+  const FileView f = Finish("t1.tmf");
   ExpectDirectory(f, {348 + 39 + 3 * 5, 2});
   EXPECT_EQ(f.Slice(817 + 348 + 39, 3 * 5 + 2),
             tb::ByteWriter().u8(1).i32(0).u8(1).i32(11).u8(1).i32(22).zeros(2).data());
 }
 
 TEST_F(WriterLayout, CreateRefusalsAndWritersWithoutFile) {
-  const wt::GeometryPtr g = wt::Geo({{1, 1}}, {0});
+  const writer_support::GeometryPtr g = writer_support::Geo({{1, 1}}, {0});
   for (int kind : {3, 4, -1, 8}) {
     const std::string name = "k" + std::to_string(kind + 1);
     EXPECT_EQ(w.Create(dir.WidePath(name).c_str(), kind), Result::BadMagic) << kind;
     // The empty file exists; nothing may be added to it and Flush writes nothing.
-    EXPECT_EQ(w.AddPointInfo(wt::InUsePoint(1, 1), *g, "x"), Result::CannotOpen);
+    EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(1, 1), *g, "x"), Result::CannotOpen);
     EXPECT_EQ(w.AddFieldInfo(L"a", 0, 4, 0, 0), Result::CannotOpen);
     EXPECT_FALSE(w.WriteLongAttribute(0, 0, 1));
     MAP_PARAstruct p{};
@@ -155,25 +155,25 @@ TEST_F(WriterLayout, CreateRefusalsAndWritersWithoutFile) {
     EXPECT_TRUE(std::filesystem::exists(dir.Path(name)));
     EXPECT_EQ(std::filesystem::file_size(dir.Path(name)), 0u);
   }
-  EXPECT_EQ(w.Create(dir.WidePath("missing/dir/x.wt").c_str(), 1), Result::CannotOpen);
+  EXPECT_EQ(w.Create(dir.WidePath("missing/dir/x.tmf").c_str(), 1), Result::CannotOpen);
   EXPECT_EQ(w.Create(nullptr, 1), Result::CannotOpen);
-  EXPECT_EQ(w.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *g, 0), Result::CannotOpen);
-  EXPECT_EQ(w.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *g), Result::CannotOpen);
+  EXPECT_EQ(w.AddArcInfo(writer_support::InUse<TERRIX_LineInfo>(), *g, 0), Result::CannotOpen);
+  EXPECT_EQ(w.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *g), Result::CannotOpen);
   w.Flush();
   w.Close();
   w.Close();
-  wt::StepWriter s;  // the protected steps of a writer without file write nothing
+  writer_support::StepWriter s;  // the protected steps of a writer without file write nothing
   EXPECT_EQ(s.BuildMapPart(), Result::CannotOpen);
   EXPECT_EQ(s.WriteHeadInfo(), Result::CannotOpen);
   EXPECT_EQ(s.WriteEndInfo(), Result::CannotOpen);
 }
 
 TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
-  ASSERT_EQ(w.Create(dir.WidePath("a.wt").c_str(), 1), Result::Success);
-  w.AddPointInfo(wt::InUsePoint(1, 1), *wt::Geo({}, {}), "n");
+  ASSERT_EQ(w.Create(dir.WidePath("a.tmf").c_str(), 1), Result::Success);
+  w.AddPointInfo(writer_support::InUsePoint(1, 1), *writer_support::Geo({}, {}), "n");
   w.Close();
   w.Close();  // nothing the second time
-  EXPECT_EQ(std::filesystem::file_size(dir.Path("a.wt")), 0u);
+  EXPECT_EQ(std::filesystem::file_size(dir.Path("a.tmf")), 0u);
 
   MAP_PARAstruct p{};
   p.type = 3;
@@ -182,63 +182,63 @@ TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
   tb::Bytes expected(91, 0);
   expected.resize(91 + sizeof p);
   std::memcpy(expected.data() + 91, &p, sizeof p);
-  ASSERT_EQ(w.Create(dir.WidePath("b.wt").c_str(), 1), Result::Success);
+  ASSERT_EQ(w.Create(dir.WidePath("b.tmf").c_str(), 1), Result::Success);
   w.WriteProjection(nullptr);
-  EXPECT_EQ(std::filesystem::file_size(dir.Path("b.wt")), 0u);
+  EXPECT_EQ(std::filesystem::file_size(dir.Path("b.tmf")), 0u);
   w.WriteProjection(&p);
-  EXPECT_EQ(FileView(dir.Path("b.wt")).bytes, expected);  // written at once
-  const FileView after = Finish("b.wt");
+  EXPECT_EQ(FileView(dir.Path("b.tmf")).bytes, expected);  // written at once
+  const FileView after = Finish("b.tmf");
   EXPECT_EQ(after.Slice(91, sizeof p), tb::Bytes(expected.begin() + 91, expected.end()));
 }
 
 /// The same calls on a writer: a point file with notes, fields and values.
 void WriteSample(Terrix_Writer& w, const std::wstring& path) {
   ASSERT_EQ(w.Create(path.c_str(), 1), Result::Success);
-  const wt::GeometryPtr none = wt::Geo({}, {});
+  const writer_support::GeometryPtr none = writer_support::Geo({}, {});
   w.AddFieldInfo(L"name", 0, 6, 0, 0);
-  w.AddPointInfo(wt::InUsePoint(1, 2), *none, "first");
-  w.AddPointInfo(wt::InUsePoint(-3, 4), *none, "");
+  w.AddPointInfo(writer_support::InUsePoint(1, 2), *none, "first");
+  w.AddPointInfo(writer_support::InUsePoint(-3, 4), *none, "");
   w.WriteStringAttribute(0, 0, "abc");
   w.WriteStringAttribute(1, 0, "defghijk");
   w.Flush();
 }
 
 TEST_F(WriterLayout, ReusedWriterGivesTheBytesOfANewOne) {
-  WriteSample(w, dir.WidePath("fresh.wt"));
+  WriteSample(w, dir.WidePath("fresh.tmf"));
   w.Close();
   // Reused after Close, and reused while still holding a file with collected
   // notes, points and records that must not leak into the next file.
   Terrix_Writer reused;
-  WriteSample(reused, dir.WidePath("first.wt"));
+  WriteSample(reused, dir.WidePath("first.tmf"));
   reused.Close();
-  WriteSample(reused, dir.WidePath("again.wt"));
-  ASSERT_EQ(reused.Create(dir.WidePath("open.wt").c_str(), 1), Result::Success);
-  reused.AddPointInfo(wt::InUsePoint(100, 100), *wt::Geo({}, {}), "left over");
+  WriteSample(reused, dir.WidePath("again.tmf"));
+  ASSERT_EQ(reused.Create(dir.WidePath("open.tmf").c_str(), 1), Result::Success);
+  reused.AddPointInfo(writer_support::InUsePoint(100, 100), *writer_support::Geo({}, {}), "left over");
   reused.AddFieldInfo(L"other", 3, 4, 0, 0);
   reused.WriteLongAttribute(0, 0, 5);
-  WriteSample(reused, dir.WidePath("over.wt"));
+  WriteSample(reused, dir.WidePath("over.tmf"));
   reused.Close();
 
-  const tb::Bytes expected = wt::ReadBytes(dir.Path("fresh.wt"));
+  const tb::Bytes expected = writer_support::ReadBytes(dir.Path("fresh.tmf"));
   ASSERT_GT(expected.size(), 1297u);
-  for (const char* name : {"first.wt", "again.wt", "over.wt"})
-    EXPECT_EQ(wt::ReadBytes(dir.Path(name)), expected);
+  for (const char* name : {"first.tmf", "again.tmf", "over.tmf"})
+    EXPECT_EQ(writer_support::ReadBytes(dir.Path(name)), expected);
 }
 
 TEST_F(WriterLayout, CopiesShareOneStateSafely) {
-  WriteSample(w, dir.WidePath("s.wt"));
+  WriteSample(w, dir.WidePath("s.tmf"));
   {
     Terrix_Writer copy(w);
     Terrix_Writer assigned;
     assigned = w;
   }  // destroying copies closes nothing while another copy lives
   w.Flush();
-  const tb::Bytes once = wt::ReadBytes(dir.Path("s.wt"));
+  const tb::Bytes once = writer_support::ReadBytes(dir.Path("s.tmf"));
   Terrix_Writer copy(w);
   copy.Close();  // closes for both
   EXPECT_EQ(w.AddFieldInfo(L"late", 0, 1, 0, 0), Result::CannotOpen);
   w.Flush();
-  EXPECT_EQ(wt::ReadBytes(dir.Path("s.wt")), once);
+  EXPECT_EQ(writer_support::ReadBytes(dir.Path("s.tmf")), once);
 }
 
 }  // namespace

@@ -19,22 +19,22 @@ constexpr int kSteps = 6;
 constexpr int kHead = 0, kGeomInfo = 1, kEndInfo = 5;
 const char* const kStepNames[kSteps] = {"WriteHeadInfo",  "WriteGeomInfo",  "WriteGeometry",
                                         "WriteFieldInfo", "WriteRecordAll", "WriteEndInfo"};
-using Step = std::int32_t (wt::StepWriter::*)();
-const Step kStepCalls[kSteps] = {&wt::StepWriter::WriteHeadInfo,  &wt::StepWriter::WriteGeomInfo,
-                                 &wt::StepWriter::WriteGeometry,  &wt::StepWriter::WriteFieldInfo,
-                                 &wt::StepWriter::WriteRecordAll, &wt::StepWriter::WriteEndInfo};
+using Step = std::int32_t (writer_support::StepWriter::*)();
+const Step kStepCalls[kSteps] = {&writer_support::StepWriter::WriteHeadInfo,  &writer_support::StepWriter::WriteGeomInfo,
+                                 &writer_support::StepWriter::WriteGeometry,  &writer_support::StepWriter::WriteFieldInfo,
+                                 &writer_support::StepWriter::WriteRecordAll, &writer_support::StepWriter::WriteEndInfo};
 
 /// A file of `kind` in which every step writes, with enough elements that the
 /// per-element blocks and the polygon table outgrow any small output buffer.
-void Fill(wt::StepWriter& w, const std::wstring& path, int kind) {
+void Fill(writer_support::StepWriter& w, const std::wstring& path, int kind) {
   constexpr int kElements = 9000;
   ASSERT_EQ(w.Create(path.c_str(), kind), Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"id", 3, 4, 0, 0), 1);
-  const wt::GeometryPtr ring = wt::Geo(wt::Ramp(4), {0});
+  const writer_support::GeometryPtr ring = writer_support::Geo(writer_support::Ramp(4), {0});
   for (int e = 0; e < kElements; ++e) {
-    if (kind == 0) w.AddArcInfo(wt::InUse<TERRIX_LineInfo>(), *ring, 0);
-    if (kind == 1) w.AddPointInfo(wt::InUsePoint(e, -e), *ring, e % 2 != 0 ? "note" : "");
-    if (kind == 2) w.AddPolygonInfo(wt::InUse<TERRIX_RegInfo>(), *ring);
+    if (kind == 0) w.AddArcInfo(writer_support::InUse<TERRIX_LineInfo>(), *ring, 0);
+    if (kind == 1) w.AddPointInfo(writer_support::InUsePoint(e, -e), *ring, e % 2 != 0 ? "note" : "");
+    if (kind == 2) w.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *ring);
     ASSERT_TRUE(w.WriteLongAttribute(e, 0, e + 1));
   }
 }
@@ -47,8 +47,8 @@ TEST(WriterSeam, EveryFailedWriteIsReportedByItsStepAndFlushGoesOn) {
     // writes firstWrite[s] .. firstWrite[s + 1] - 1.
     std::array<long, kSteps + 1> firstWrite{};
     {
-      wt::StepWriter w;
-      Fill(w, dir.WidePath("ref.wt"), kind);
+      writer_support::StepWriter w;
+      Fill(w, dir.WidePath("ref.tmf"), kind);
       FileSeam::Reset();
       ASSERT_EQ(w.BuildMapPart(), Result::Success);
       for (int s = 0; s < kSteps; ++s) {
@@ -59,15 +59,15 @@ TEST(WriterSeam, EveryFailedWriteIsReportedByItsStepAndFlushGoesOn) {
     }
     // Each table of element records goes out in one write.
     EXPECT_EQ(firstWrite[kGeomInfo + 1] - firstWrite[kGeomInfo], kind == 2 ? 2 : kind == 7 ? 0 : 1);
-    const tb::Bytes reference = wt::ReadBytes(dir.Path("ref.wt"));
+    const tb::Bytes reference = writer_support::ReadBytes(dir.Path("ref.tmf"));
 
     for (long failing = 1; failing < firstWrite[kSteps]; ++failing) {
       int step = 0;
       while (failing >= firstWrite[step + 1]) ++step;
       SCOPED_TRACE("write " + std::to_string(failing) + " of " + kStepNames[step]);
       {
-        wt::StepWriter w;
-        Fill(w, dir.WidePath("steps.wt"), kind);
+        writer_support::StepWriter w;
+        Fill(w, dir.WidePath("steps.tmf"), kind);
         FileSeam::Reset();
         FileSeam::FailWriteAt(failing);
         ASSERT_EQ(w.BuildMapPart(), Result::Success);
@@ -77,8 +77,8 @@ TEST(WriterSeam, EveryFailedWriteIsReportedByItsStepAndFlushGoesOn) {
       if (failing != firstWrite[step]) continue;
       // Through Flush, failing the first write of each step.
       {
-        wt::StepWriter w;
-        Fill(w, dir.WidePath("flush.wt"), kind);
+        writer_support::StepWriter w;
+        Fill(w, dir.WidePath("flush.tmf"), kind);
         FileSeam::Reset();
         FileSeam::FailWriteAt(failing);
         w.Flush();
@@ -86,13 +86,13 @@ TEST(WriterSeam, EveryFailedWriteIsReportedByItsStepAndFlushGoesOn) {
       FileSeam::Reset();
       // Something is lost, and the steps after the failing one still wrote:
       // the last one reaches the end of the file.
-      const tb::Bytes f = wt::ReadBytes(dir.Path("flush.wt"));
+      const tb::Bytes f = writer_support::ReadBytes(dir.Path("flush.tmf"));
       EXPECT_NE(f, reference);
       if (step != kEndInfo) {
         EXPECT_EQ(f.size(), reference.size());
       }
-      if (step != kHead && f.size() >= wt::kFirstSection) {
-        EXPECT_TRUE(std::equal(reference.begin(), reference.begin() + wt::kFirstSection, f.begin()));
+      if (step != kHead && f.size() >= writer_support::kFirstSection) {
+        EXPECT_TRUE(std::equal(reference.begin(), reference.begin() + writer_support::kFirstSection, f.begin()));
       }
     }
   }
@@ -100,8 +100,8 @@ TEST(WriterSeam, EveryFailedWriteIsReportedByItsStepAndFlushGoesOn) {
 
 TEST(WriterSeam, FailedProjectionWriteIsKeptForFlush) {
   tb::TempDir dir;
-  wt::StepWriter w;
-  ASSERT_EQ(w.Create(dir.WidePath("p.wt").c_str(), 1), Result::Success);
+  writer_support::StepWriter w;
+  ASSERT_EQ(w.Create(dir.WidePath("p.tmf").c_str(), 1), Result::Success);
   MAP_PARAstruct p{};
   p.type = 4;
   FileSeam::Reset();
@@ -110,9 +110,9 @@ TEST(WriterSeam, FailedProjectionWriteIsKeptForFlush) {
   FileSeam::Reset();
   w.Flush();
   w.Close();
-  const wt::FileView f(dir.Path("p.wt"));
+  const writer_support::FileView f(dir.Path("p.tmf"));
   EXPECT_EQ(f.bytes.size(), 1297u);
-  EXPECT_EQ(f.At<std::uint8_t>(wt::kProjectionAt), 4);
+  EXPECT_EQ(f.At<std::uint8_t>(writer_support::kProjectionAt), 4);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ class Reader : public Terrix::Terrix_FastReader {
 
 /// Writes the file into `dir` and opens `reader` on it; returns Open's code.
 inline std::int32_t OpenBuilt(Reader& reader, const tb::TempDir& dir, const tb::MapFileBuilder& file,
-                              const std::string& name = "map.wt") {
+                              const std::string& name = "map.tmf") {
   file.WriteTo(dir.Path(name));
   return reader.Open(dir.WidePath(name).c_str());
 }

@@ -82,7 +82,7 @@ inline Points AwkwardPoints() {
 
 /// The x and y bounds of points, narrowed as the format does it: x min, y min, x max, y max.
 inline std::array<double, 4> BoundsOf(const Points& points) {
-  std::array<double, 4> b = {wt::kBoundsStart, wt::kBoundsStart, -wt::kBoundsStart, -wt::kBoundsStart};
+  std::array<double, 4> b = {writer_support::kBoundsStart, writer_support::kBoundsStart, -writer_support::kBoundsStart, -writer_support::kBoundsStart};
   for (const auto& [x, y] : points) {
     if (x < b[0]) b[0] = x;
     if (y < b[1]) b[1] = y;
@@ -99,7 +99,7 @@ inline Points Concat(const std::vector<Points>& parts) {
 }
 
 /// A geometry of the given parts and part kinds, for the writer.
-inline wt::GeometryPtr PartsGeometry(const std::vector<Points>& parts,
+inline writer_support::GeometryPtr PartsGeometry(const std::vector<Points>& parts,
                                      const std::vector<std::int32_t>& kinds) {
   std::vector<std::int32_t> starts;
   std::int32_t at = 0;
@@ -107,7 +107,7 @@ inline wt::GeometryPtr PartsGeometry(const std::vector<Points>& parts,
     starts.push_back(at);
     at += static_cast<std::int32_t>(p.size());
   }
-  return wt::Geo(Concat(parts), starts, kinds);
+  return writer_support::Geo(Concat(parts), starts, kinds);
 }
 
 }  // namespace roundtrip
