@@ -124,6 +124,14 @@ bool WriteRegionRecords(detail::WriterState& s) {
   return ok;
 }
 
+// What a writing step answers before it writes anything: a writer without a
+// usable file writes nothing, nor does a layout beyond 32-bit offsets.
+std::int32_t StepRefusal(const detail::WriterState& s) {
+  if (!s.ready) return Result::CannotOpen;
+  if (!s.layoutFits) return Result::IoError;
+  return Result::Success;
+}
+
 }  // namespace
 
 std::int32_t Terrix_Writer::BuildMapPart() {
@@ -150,8 +158,7 @@ std::int32_t Terrix_Writer::BuildMapPart() {
 
 std::int32_t Terrix_Writer::WriteHeadInfo() {
   detail::WriterState& s = *state_;
-  if (!s.ready) return Result::CannotOpen;
-  if (!s.layoutFits) return Result::IoError;
+  if (const std::int32_t rc = StepRefusal(s); rc != Result::Success) return rc;
   // The whole area up to the first section in one write; the reserved blocks
   // between the fields are zero, as the gaps of the file would be.
   std::uint8_t area[format::kFirstSectionOffset] = {};
@@ -171,8 +178,7 @@ std::int32_t Terrix_Writer::WriteHeadInfo() {
 
 std::int32_t Terrix_Writer::WriteGeomInfo() {
   detail::WriterState& s = *state_;
-  if (!s.ready) return Result::CannotOpen;
-  if (!s.layoutFits) return Result::IoError;
+  if (const std::int32_t rc = StepRefusal(s); rc != Result::Success) return rc;
   bool ok = true;
   try {
     switch (s.kind) {
@@ -196,8 +202,7 @@ std::int32_t Terrix_Writer::WriteGeomInfo() {
 
 std::int32_t Terrix_Writer::WriteGeometry() {
   detail::WriterState& s = *state_;
-  if (!s.ready) return Result::CannotOpen;
-  if (!s.layoutFits) return Result::IoError;
+  if (const std::int32_t rc = StepRefusal(s); rc != Result::Success) return rc;
   // The first two bytes of section 1 are never written: every stored offset
   // into section 1 counts them.
   const std::uint64_t start = std::uint64_t{s.directory[Coordinates].offset} + format::kCoordinateLeadBytes;
@@ -224,8 +229,7 @@ std::int32_t Terrix_Writer::WriteGeometry() {
 
 std::int32_t Terrix_Writer::WriteFieldInfo() {
   detail::WriterState& s = *state_;
-  if (!s.ready) return Result::CannotOpen;
-  if (!s.layoutFits) return Result::IoError;
+  if (const std::int32_t rc = StepRefusal(s); rc != Result::Success) return rc;
   const int entry = detail::AttributeSectionOf(s.kind);
   if (entry < 0) return Result::Success;
   bool ok = true;
@@ -242,8 +246,7 @@ std::int32_t Terrix_Writer::WriteFieldInfo() {
 
 std::int32_t Terrix_Writer::WriteRecordAll() {
   detail::WriterState& s = *state_;
-  if (!s.ready) return Result::CannotOpen;
-  if (!s.layoutFits) return Result::IoError;
+  if (const std::int32_t rc = StepRefusal(s); rc != Result::Success) return rc;
   const int entry = detail::AttributeSectionOf(s.kind);
   if (entry < 0) return Result::Success;
   s.file.Seek(std::uint64_t{s.directory[entry].offset} + s.fieldHead.recordOffset);
@@ -254,8 +257,7 @@ std::int32_t Terrix_Writer::WriteRecordAll() {
 
 std::int32_t Terrix_Writer::WriteEndInfo() {
   detail::WriterState& s = *state_;
-  if (!s.ready) return Result::CannotOpen;
-  if (!s.layoutFits) return Result::IoError;
+  if (const std::int32_t rc = StepRefusal(s); rc != Result::Success) return rc;
   // Every element record, record 0 included, gets the whole file's extent.
   bool ok = true;
   try {

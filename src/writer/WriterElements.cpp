@@ -136,6 +136,21 @@ std::int32_t CheckElementKind(const detail::WriterState& s, int kind) {
   return Result::Success;
 }
 
+// The arc step of AddArcInfo and AddPolyArcInfo for a file of `kind`; when
+// memory runs out the collections are left as they were.
+std::int32_t AddOneArc(detail::WriterState& s, int kind, const TERRIX_LineInfo& record, const Geometry& geometry,
+                       int part) {
+  if (const std::int32_t rc = CheckElementKind(s, kind); rc != Result::Success) return rc;
+  const CollectionMark mark(s);
+  try {
+    AppendArc(s, record, geometry, part);
+  } catch (const std::bad_alloc&) {
+    mark.Restore(s);
+    return Result::NoMemory;
+  }
+  return Result::Success;
+}
+
 }  // namespace
 
 std::int32_t Terrix_Writer::AddPointInfo(TERRIX_PntInfo record, const Geometry& /*geometry*/,
@@ -170,14 +185,8 @@ std::int32_t Terrix_Writer::AddPointInfo(TERRIX_PntInfo record, const Geometry& 
 
 std::int32_t Terrix_Writer::AddArcInfo(TERRIX_LineInfo record, const Geometry& geometry, int part) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = CheckElementKind(s, format::FileKind::Line); rc != Result::Success) return rc;
-  const CollectionMark mark(s);
-  try {
-    AppendArc(s, record, geometry, part);
-  } catch (const std::bad_alloc&) {
-    mark.Restore(s);
-    return Result::NoMemory;
-  }
+  if (const std::int32_t rc = AddOneArc(s, format::FileKind::Line, record, geometry, part); rc != Result::Success)
+    return rc;
   SetElementCounts(s.counts, s.lineInfos.size(), format::kWriterNodeRecordCount, 0);
   // Only a geometry of no part table or one part is a single line.
   const bool onePart = geometry.partCount == 0 || geometry.partCount == 1;
@@ -186,14 +195,8 @@ std::int32_t Terrix_Writer::AddArcInfo(TERRIX_LineInfo record, const Geometry& g
 
 std::int32_t Terrix_Writer::AddPolyArcInfo(TERRIX_LineInfo record, const Geometry& geometry, int part) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = CheckElementKind(s, format::FileKind::Region); rc != Result::Success) return rc;
-  const CollectionMark mark(s);
-  try {
-    AppendArc(s, record, geometry, part);
-  } catch (const std::bad_alloc&) {
-    mark.Restore(s);
-    return Result::NoMemory;
-  }
+  if (const std::int32_t rc = AddOneArc(s, format::FileKind::Region, record, geometry, part); rc != Result::Success)
+    return rc;
   SetSectionZeroCounts(s.counts, s.lineInfos.size());
   return Result::Success;
 }
