@@ -3,7 +3,6 @@
 #include <TerrixLib.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -20,11 +19,9 @@ namespace terrix {
 
 namespace {
 
-// The shortest text that reads back as the same double.
-std::string Number(double v) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  return std::string(buffer, result.ptr);
+std::string ExtentLine(const double e[4]) {
+  return "  extent: " + ShortestNumber(e[0]) + " " + ShortestNumber(e[1]) + " " + ShortestNumber(e[2]) + " " +
+         ShortestNumber(e[3]) + "\n";
 }
 
 void InfoVector(const std::string& path, std::ostream& out) {
@@ -33,29 +30,17 @@ void InfoVector(const std::string& path, std::ostream& out) {
   out << path << ": " << file.KindName() << " (kind " << file.Kind() << ")\n";
   double e[4];
   r.GetExtentInfo(&e[0], &e[1], &e[2], &e[3]);
-  out << "  extent: " << Number(e[0]) << " " << Number(e[1]) << " " << Number(e[2]) << " " << Number(e[3]) << "\n";
-  out << "  projection type: " << static_cast<int>(static_cast<unsigned char>(r.GetProjectionInfo(nullptr))) << "\n";
+  out << ExtentLine(e);
+  out << "  projection type: " << static_cast<int>(static_cast<unsigned char>(r.GetProjectionInfo(nullptr)))
+      << "\n";
   out << "  tics: " << r.GetTicCount() << "\n";
   for (const ClassInfo& c : file.Classes()) {
     long live = 0, deleted = 0, failed = 0;
     if (c.elementClass != ElementClass::Row) {
       Progress progress(std::string("count ") + ElementClassName(c.elementClass), c.count);
-      Shape shape;
       for (int i = 0; i < c.count; ++i) {
         progress.Update(i);
-        std::int32_t rc;
-        switch (c.elementClass) {
-          case ElementClass::Point:
-          case ElementClass::Node:
-            rc = r.ReadPointInfo(i, nullptr, nullptr);
-            break;
-          case ElementClass::Region:
-            rc = r.ReadPolygonInfo(i, nullptr, nullptr);
-            break;
-          default:
-            rc = r.ReadArcInfo(i, nullptr, nullptr);
-            break;
-        }
+        const std::int32_t rc = file.ReadGeometry(c.elementClass, i, nullptr);
         if (rc == Terrix::Result::Success)
           ++live;
         else if (rc == Terrix::Result::NotInUse)
@@ -79,7 +64,9 @@ void InfoVector(const std::string& path, std::ostream& out) {
   }
 }
 
-std::string FirstWord(const wchar_t* text) { return WideToUtf8(text); }
+std::string FirstWord(const wchar_t* text) {
+  return WideToUtf8(text);
+}
 
 void InfoProject(const std::string& path, std::ostream& out) {
   Terrix::Terrix_Prj project;
@@ -88,9 +75,9 @@ void InfoProject(const std::string& path, std::ostream& out) {
   out << path << ": map project file, " << items << " items\n";
   double e[4];
   project.GetExtentInfo(&e[0], &e[1], &e[2], &e[3]);
-  out << "  extent: " << Number(e[0]) << " " << Number(e[1]) << " " << Number(e[2]) << " " << Number(e[3]) << "\n";
-  out << "  projection type: " << static_cast<int>(static_cast<unsigned char>(project.GetProjectionInfo(nullptr)))
-      << "\n";
+  out << ExtentLine(e);
+  out << "  projection type: "
+      << static_cast<int>(static_cast<unsigned char>(project.GetProjectionInfo(nullptr))) << "\n";
   wchar_t text[256] = {};
   project.GetMpjDesc(text);
   out << "  description: " << FirstWord(text) << "\n";
@@ -100,8 +87,8 @@ void InfoProject(const std::string& path, std::ostream& out) {
     double v1 = 0, v2 = 0;
     const std::int32_t kind = project.GetItemInfo(i, name, &v1, &v2);
     project.GetItemDesc(i, desc);
-    out << "  item " << i << ": " << FirstWord(name) << "  kind " << kind << "  values " << Number(v1) << " "
-        << Number(v2) << "  " << FirstWord(desc) << "\n";
+    out << "  item " << i << ": " << FirstWord(name) << "  kind " << kind << "  values " << ShortestNumber(v1)
+        << " " << ShortestNumber(v2) << "  " << FirstWord(desc) << "\n";
   }
 }
 
@@ -113,9 +100,9 @@ void InfoColors(const std::string& path, std::ostream& out) {
   for (int n = 1; n <= count; ++n) {
     const tagRGBTRIPLE rgb = colors.GetRGB(n);
     const Terrix::CMYKQUAD cmyk = colors.GetCMYK(n);
-    out << "  colour " << n << ": RGB " << int(rgb.rgbtRed) << " " << int(rgb.rgbtGreen) << " " << int(rgb.rgbtBlue)
-        << "  CMYK% " << int(cmyk.cmykCyan) << " " << int(cmyk.cmykMagenta) << " " << int(cmyk.cmykYellow) << " "
-        << int(cmyk.cmykBlack) << "\n";
+    out << "  colour " << n << ": RGB " << int(rgb.rgbtRed) << " " << int(rgb.rgbtGreen) << " "
+        << int(rgb.rgbtBlue) << "  CMYK% " << int(cmyk.cmykCyan) << " " << int(cmyk.cmykMagenta) << " "
+        << int(cmyk.cmykYellow) << " " << int(cmyk.cmykBlack) << "\n";
   }
 }
 
@@ -132,7 +119,10 @@ void InfoLegend(const std::string& path, std::ostream& out) {
     Terrix::LIN_INFOstruct line{};
     Terrix::REG_INFOstruct region{};
     const std::int32_t kind = legend.GetLegendInfo(i, &item, &point, &line, &region);
-    const char* what = kind == 1 ? "point style" : kind == 0 ? "line style" : kind == 2 ? "region style" : "no style";
+    const char* what = kind == 1   ? "point style"
+                       : kind == 0 ? "line style"
+                       : kind == 2 ? "region style"
+                                   : "no style";
     out << "  entry " << i << ": kind " << kind << " (" << (kind < 0 ? Terrix::ResultMessage(kind) : what)
         << "), style offset " << item.styleOffset << "\n";
   }
@@ -188,7 +178,8 @@ int RunInfo(const std::vector<std::string>& files, const InfoOptions& options, s
 }
 
 int RunExport(const std::string& file, const std::string& output, bool wkt, std::ostream& out) {
-  if (DetectFileType(file) != FileType::VectorMap) throw ToolError(file, "not a vector map file (unknown magic)");
+  if (DetectFileType(file) != FileType::VectorMap)
+    throw ToolError(file, "not a vector map file (unknown magic)");
   const ExportFormat format = wkt ? ExportFormat::Wkt : ExportFormat::GeoJson;
   if (output.empty() || output == "-") {
     ExportVectorFile(file, out, format);
@@ -206,7 +197,8 @@ int RunExport(const std::string& file, const std::string& output, bool wkt, std:
   return 0;
 }
 
-int RunImport(const std::string& input, const std::string& output, const std::string& kind, std::ostream& out) {
+int RunImport(const std::string& input, const std::string& output, const std::string& kind,
+              std::ostream& out) {
   const ImportReport report = ImportGeoJson(input, output, ParseKind(kind));
   out << output << ": " << report.elements << " elements from " << report.features << " features";
   if (report.skipped > 0) out << " (" << report.skipped << " without a geometry of the kind, skipped)";
@@ -239,12 +231,12 @@ struct CheckTally {
 }  // namespace
 
 int RunCheck(const std::string& file, std::ostream& out) {
-  if (DetectFileType(file) != FileType::VectorMap) throw ToolError(file, "not a vector map file (unknown magic)");
+  if (DetectFileType(file) != FileType::VectorMap)
+    throw ToolError(file, "not a vector map file (unknown magic)");
   VectorFile vf(file);
-  Terrix::Terrix_FastReader& r = vf.Reader();
-  std::vector<CheckTally> tallies = {{"empty geometry", false}, {"empty parts", false},
+  std::vector<CheckTally> tallies = {{"empty geometry", false},    {"empty parts", false},
                                      {"self-intersection", false}, {"short segments", false},
-                                     {"ring order", true},      {"unclosed rings", true}};
+                                     {"ring order", true},         {"unclosed rings", true}};
   Terrix::Geometry* g = Terrix::CreateGeometry();
   long unreadable = 0;
   out << file << ": " << vf.KindName() << "\n";
@@ -256,13 +248,7 @@ int RunCheck(const std::string& file, std::ostream& out) {
     for (int i = 0; i < c.count; ++i) {
       progress.Update(i);
       Terrix::EmptyGeometry(g);
-      std::int32_t rc;
-      if (points)
-        rc = r.ReadPointInfo(i, nullptr, g);
-      else if (polygons)
-        rc = r.ReadPolygonInfo(i, nullptr, g);
-      else
-        rc = r.ReadArcInfo(i, nullptr, g);
+      const std::int32_t rc = vf.ReadGeometry(c.elementClass, i, g);
       if (rc == Terrix::Result::NotInUse) continue;
       if (rc != Terrix::Result::Success) {
         ++unreadable;

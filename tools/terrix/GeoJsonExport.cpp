@@ -1,7 +1,5 @@
 #include "GeoJsonExport.h"
 
-#include <charconv>
-
 #include "Output.h"
 #include "Progress.h"
 #include "VectorModel.h"
@@ -10,7 +8,9 @@ namespace terrix {
 
 namespace {
 
-Json Position(const Vertex& v) { return Json::array({v.x, v.y}); }
+Json Position(const Vertex& v) {
+  return Json::array({v.x, v.y});
+}
 
 Json RingJson(const Ring& ring) {
   Json coords = Json::array();
@@ -21,7 +21,8 @@ Json RingJson(const Ring& ring) {
 Json GeometryJson(const Shape& shape) {
   switch (shape.shapeType) {
     case Terrix::ShapeType::Point:
-      return {{"type", "Point"}, {"coordinates", shape.parts.at(0).empty() ? Json::array() : Position(shape.parts[0][0])}};
+      return {{"type", "Point"},
+              {"coordinates", shape.parts.at(0).empty() ? Json::array() : Position(shape.parts[0][0])}};
     case Terrix::ShapeType::Line:
       return {{"type", "LineString"}, {"coordinates", RingJson(shape.parts.at(0))}};
     case Terrix::ShapeType::Polygon: {
@@ -41,11 +42,8 @@ Json GeometryJson(const Shape& shape) {
   }
 }
 
-// Shortest text that reads back as the same double.
 void AppendNumber(std::string& out, double v) {
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, result.ptr);
+  out += ShortestNumber(v);
 }
 
 void AppendRing(std::string& out, const Ring& ring) {
@@ -119,7 +117,8 @@ long ExportVectorFile(const std::string& path, std::ostream& out, ExportFormat f
       const std::int32_t rc = file.ReadElement(c.elementClass, i, shape, &note);
       if (rc == Terrix::Result::NotInUse) continue;
       if (rc != Terrix::Result::Success)
-        FailWithCode(path, std::string("reading ") + ElementClassName(c.elementClass) + " " + std::to_string(i), rc);
+        FailWithCode(
+            path, std::string("reading ") + ElementClassName(c.elementClass) + " " + std::to_string(i), rc);
       if (format == ExportFormat::Wkt) {
         out << Wkt(shape) << '\n';
       } else {
@@ -128,7 +127,8 @@ long ExportVectorFile(const std::string& path, std::ostream& out, ExportFormat f
                               : Json::object();
         if (c.elementClass == ElementClass::Point && !note.empty()) properties["terrix:note"] = note;
         if (tagClass) properties["terrix:class"] = ElementClassName(c.elementClass);
-        const Json feature = {{"type", "Feature"}, {"id", i}, {"properties", properties}, {"geometry", GeometryJson(shape)}};
+        const Json feature = {
+            {"type", "Feature"}, {"id", i}, {"properties", properties}, {"geometry", GeometryJson(shape)}};
         out << (written > 0 ? ",\n" : "\n") << feature.dump(-1, ' ', false, Json::error_handler_t::replace);
       }
       ++written;

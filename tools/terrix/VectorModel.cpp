@@ -1,5 +1,6 @@
 #include "VectorModel.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,7 +15,9 @@ namespace terrix {
 namespace {
 
 using GeometryPtr = std::unique_ptr<Terrix::Geometry, void (*)(Terrix::Geometry*)>;
-GeometryPtr NewGeometry() { return GeometryPtr(Terrix::CreateGeometry(), Terrix::DestroyGeometry); }
+GeometryPtr NewGeometry() {
+  return GeometryPtr(Terrix::CreateGeometry(), Terrix::DestroyGeometry);
+}
 
 // Copies the container's parts into rings; part ranges outside the arrays are cut.
 void CopyParts(const Terrix::Geometry& g, Shape& shape) {
@@ -74,7 +77,9 @@ VectorFile::VectorFile(const std::string& path) : path_(path) {
   if (rc != Terrix::Result::Success) FailWithCode(path, "opening", rc);
 }
 
-int VectorFile::Kind() { return reader_.GetShapeType(); }
+int VectorFile::Kind() {
+  return reader_.GetShapeType();
+}
 
 const char* VectorFile::KindName() {
   switch (Kind()) {
@@ -128,26 +133,26 @@ std::vector<ClassInfo> VectorFile::Classes() {
   return out;
 }
 
+std::int32_t VectorFile::ReadGeometry(ElementClass c, int index, Terrix::Geometry* g) {
+  switch (c) {
+    case ElementClass::Point:
+    case ElementClass::Node:
+      return reader_.ReadPointInfo(index, nullptr, g);
+    case ElementClass::Line:
+    case ElementClass::Arc:
+      return reader_.ReadArcInfo(index, nullptr, g);
+    case ElementClass::Region:
+      return reader_.ReadPolygonInfo(index, nullptr, g);
+    default:
+      return Terrix::Result::Success;
+  }
+}
+
 std::int32_t VectorFile::ReadElement(ElementClass c, int index, Shape& shape, std::string* noteUtf8) {
   shape = Shape{};
   if (c == ElementClass::Row) return Terrix::Result::Success;
   GeometryPtr g = NewGeometry();
-  std::int32_t rc = Terrix::Result::Success;
-  switch (c) {
-    case ElementClass::Point:
-    case ElementClass::Node:
-      rc = reader_.ReadPointInfo(index, nullptr, g.get());
-      break;
-    case ElementClass::Line:
-    case ElementClass::Arc:
-      rc = reader_.ReadArcInfo(index, nullptr, g.get());
-      break;
-    case ElementClass::Region:
-      rc = reader_.ReadPolygonInfo(index, nullptr, g.get());
-      break;
-    default:
-      break;
-  }
+  const std::int32_t rc = ReadGeometry(c, index, g.get());
   if (rc != Terrix::Result::Success) return rc;
   CopyParts(*g, shape);
   if (noteUtf8 != nullptr) {
@@ -230,6 +235,12 @@ Json VectorFile::ReadProperties(const TableDesc& table, int index) {
     props[f.name] = std::move(value);
   }
   return props;
+}
+
+std::string ShortestNumber(double v) {
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  return std::string(buffer, result.ptr);
 }
 
 double RingArea(const Ring& ring) {

@@ -57,6 +57,9 @@ class VectorFile {
   const std::string& Path() const { return path_; }
   /// The element classes of the file kind, in export order.
   std::vector<ClassInfo> Classes();
+  /// Reads element `index` of a class into a container (or only its record,
+  /// with none): the reader's code. Table rows have no geometry: Success.
+  std::int32_t ReadGeometry(ElementClass c, int index, Terrix::Geometry* g);
   /// Reads element `index` of a class: Result::Success, Result::NotInUse for
   /// a deleted element, or another failure code.
   std::int32_t ReadElement(ElementClass c, int index, Shape& shape, std::string* noteUtf8);
@@ -78,6 +81,9 @@ class VectorFile {
 /// outer rings run counter-clockwise group the same. Returns polygons as lists
 /// of ring indices.
 std::vector<std::vector<std::size_t>> GroupRings(const std::vector<Ring>& rings);
+
+/// The shortest text that reads back as the same double.
+std::string ShortestNumber(double v);
 
 /// The signed area of a ring as the library measures it: negative when the
 /// ring runs clockwise (the orientation of a first ring), positive otherwise.
