@@ -78,19 +78,8 @@ std::vector<Row> Rows() {
   return rows;
 }
 
-class RoundTripAttributes : public ::testing::Test {
+class RoundTripAttributes : public roundtrip::WriteThenRead {
  protected:
-  tb::TempDir dir;
-  Terrix_Writer writer;
-  Terrix_FastReader reader;
-  writer_support::GeometryPtr none = writer_support::Geo({}, {});
-
-  void Create(int kind) { ASSERT_EQ(writer.Create(dir.WidePath("map.tmf").c_str(), kind), Result::Success); }
-  void FlushAndOpen() {
-    writer.Flush();
-    writer.Close();
-    ASSERT_EQ(reader.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
-  }
   void WriteRow(int e, const Row& r) {
     EXPECT_TRUE(writer.WriteStringAttribute(e, 0, r.name.c_str()));
     EXPECT_TRUE(writer.WriteStringAttribute(e, 1, r.gbk.c_str()));

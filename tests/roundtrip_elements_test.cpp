@@ -22,19 +22,8 @@ using roundtrip::SameVertices;
 
 namespace {
 
-class RoundTripElements : public ::testing::Test {
+class RoundTripElements : public roundtrip::WriteThenRead {
  protected:
-  tb::TempDir dir;
-  Terrix_Writer writer;
-  Terrix_FastReader reader;
-  writer_support::GeometryPtr none = writer_support::Geo({}, {});
-
-  void Create(int kind) { ASSERT_EQ(writer.Create(dir.WidePath("map.tmf").c_str(), kind), Result::Success); }
-  void FlushAndOpen() {
-    writer.Flush();
-    writer.Close();
-    ASSERT_EQ(reader.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
-  }
   std::array<double, 4> ReadExtent() {
     std::array<double, 4> box{};
     reader.GetExtentInfo(&box[0], &box[1], &box[2], &box[3]);
@@ -88,8 +77,8 @@ TEST_F(RoundTripElements, PointsWithAndWithoutNotes) {
 
 TEST_F(RoundTripElements, MultiPartLineWrittenOneLinePerPart) {
   Create(0);
-  const std::vector<Points> lines = {writer_support::Ramp(4, 10.5), roundtrip::AwkwardPoints(), writer_support::Ramp(2, -7.25),
-                                     writer_support::Ramp(3, 100.0)};
+  const std::vector<Points> lines = {writer_support::Ramp(4, 10.5), roundtrip::AwkwardPoints(),
+                                     writer_support::Ramp(2, -7.25), writer_support::Ramp(3, 100.0)};
   const auto multi = roundtrip::PartsGeometry({lines[0], lines[1], lines[2]}, {5, 5, 5});
   const auto single = roundtrip::PartsGeometry({lines[3]}, {5});
   std::vector<TERRIX_LineInfo> records;
@@ -160,8 +149,8 @@ TEST_F(RoundTripElements, PolygonsWithHolesSkippedPartsAndNoParts) {
     const PolygonCase& c = cases[i];
     records.push_back(Pattern<TERRIX_RegInfo>(static_cast<std::uint8_t>(70 + i)));
     // A container with vertices but no part table makes no arc.
-    const auto geometry =
-        c.parts.empty() ? writer_support::Geo(writer_support::Ramp(4, 3000.0), {}) : roundtrip::PartsGeometry(c.parts, c.kinds);
+    const auto geometry = c.parts.empty() ? writer_support::Geo(writer_support::Ramp(4, 3000.0), {})
+                                          : roundtrip::PartsGeometry(c.parts, c.kinds);
     EXPECT_EQ(writer.AddPolygonInfo(records.back(), *geometry), c.addResult) << c.name;
     // The list: the total, the first ring's arc, then a separator per further
     // part and an arc per part written. Its offset is fixed after the loop.

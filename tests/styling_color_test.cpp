@@ -6,6 +6,7 @@
 #include "builder/MapFileBuilder.h"
 #include "builder/StyleFileBuilder.h"
 #include "core/File.h"
+#include "support/FileTest.h"
 #include "terrix/ColorLib.h"
 #include "terrix/Functions.h"
 #include "terrix/ResultCodes.h"
@@ -71,16 +72,8 @@ TEST(ColorConversion, CmykAndRgb) {
   }
 }
 
-class ColorLibTest : public ::testing::Test {
+class ColorLibTest : public support::FileTest {
  protected:
-  void SetUp() override { core::FileSeam::Reset(); }
-  void TearDown() override { core::FileSeam::Reset(); }
-
-  std::wstring Write(const std::string& name, const tb::Bytes& bytes) {
-    tb::WriteFile(dir.Path(name), bytes);
-    return dir.WidePath(name);
-  }
-
   /// A record as a host holds it, taken from the built bytes.
   template <typename Record>
   static Record As(const tb::Bytes& bytes) {
@@ -88,8 +81,6 @@ class ColorLibTest : public ::testing::Test {
     std::memcpy(&r, bytes.data(), sizeof r);
     return r;
   }
-
-  tb::TempDir dir;
 };
 
 ColorLibBuilder MixingLibrary() {

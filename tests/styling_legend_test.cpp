@@ -6,6 +6,7 @@
 #include "builder/MapFileBuilder.h"
 #include "builder/StyleFileBuilder.h"
 #include "core/File.h"
+#include "support/FileTest.h"
 #include "terrix/Legend.h"
 #include "terrix/ResultCodes.h"
 #include "terrix/Symbol.h"
@@ -42,17 +43,8 @@ Record Filled(std::uint8_t value) {
   return r;
 }
 
-class LegendTest : public ::testing::Test {
+class LegendTest : public support::FileTest {
  protected:
-  void SetUp() override { core::FileSeam::Reset(); }
-  void TearDown() override { core::FileSeam::Reset(); }
-
-  std::wstring Write(const std::string& name, const tb::Bytes& bytes) {
-    tb::WriteFile(dir.Path(name), bytes);
-    return dir.WidePath(name);
-  }
-
-  tb::TempDir dir;
 };
 
 TEST_F(LegendTest, ReadsItemsAndTheirStyleRecords) {

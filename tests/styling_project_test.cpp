@@ -10,6 +10,7 @@
 #include "builder/MapFileBuilder.h"
 #include "builder/StyleFileBuilder.h"
 #include "core/File.h"
+#include "support/FileTest.h"
 #include "terrix/Prj.h"
 #include "terrix/ResultCodes.h"
 
@@ -32,17 +33,8 @@ ProjectFileBuilder ThreeItems() {
   return b;
 }
 
-class ProjectTest : public ::testing::Test {
+class ProjectTest : public support::FileTest {
  protected:
-  void SetUp() override { core::FileSeam::Reset(); }
-  void TearDown() override { core::FileSeam::Reset(); }
-
-  std::wstring Write(const std::string& name, const tb::Bytes& bytes) {
-    tb::WriteFile(dir.Path(name), bytes);
-    return dir.WidePath(name);
-  }
-
-  tb::TempDir dir;
 };
 
 TEST_F(ProjectTest, LoadsHeadItemsAndTokens) {

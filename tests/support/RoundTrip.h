@@ -16,11 +16,32 @@
 #include <vector>
 
 #include "WriterTestSupport.h"
+#include "builder/MapFileBuilder.h"
 #include "support/ElementReading.h"
 #include "terrix/FastReader.h"
+#include "terrix/ResultCodes.h"
 #include "terrix/Writer.h"
 
 namespace roundtrip {
+
+/// A writer and a fast reader over one file in a fresh directory: Create,
+/// add elements and values, then FlushAndOpen to read them back.
+class WriteThenRead : public ::testing::Test {
+ protected:
+  tb::TempDir dir;
+  Terrix::Terrix_Writer writer;
+  Terrix::Terrix_FastReader reader;
+  writer_support::GeometryPtr none = writer_support::Geo({}, {});
+
+  void Create(int kind) {
+    ASSERT_EQ(writer.Create(dir.WidePath("map.tmf").c_str(), kind), Terrix::Result::Success);
+  }
+  void FlushAndOpen() {
+    writer.Flush();
+    writer.Close();
+    ASSERT_EQ(reader.Open(dir.WidePath("map.tmf").c_str()), Terrix::Result::Success);
+  }
+};
 
 using Points = std::vector<std::pair<double, double>>;
 
@@ -82,7 +103,8 @@ inline Points AwkwardPoints() {
 
 /// The x and y bounds of points, narrowed as the format does it: x min, y min, x max, y max.
 inline std::array<double, 4> BoundsOf(const Points& points) {
-  std::array<double, 4> b = {writer_support::kBoundsStart, writer_support::kBoundsStart, -writer_support::kBoundsStart, -writer_support::kBoundsStart};
+  std::array<double, 4> b = {writer_support::kBoundsStart, writer_support::kBoundsStart,
+                             -writer_support::kBoundsStart, -writer_support::kBoundsStart};
   for (const auto& [x, y] : points) {
     if (x < b[0]) b[0] = x;
     if (y < b[1]) b[1] = y;
@@ -100,7 +122,7 @@ inline Points Concat(const std::vector<Points>& parts) {
 
 /// A geometry of the given parts and part kinds, for the writer.
 inline writer_support::GeometryPtr PartsGeometry(const std::vector<Points>& parts,
-                                     const std::vector<std::int32_t>& kinds) {
+                                                 const std::vector<std::int32_t>& kinds) {
   std::vector<std::int32_t> starts;
   std::int32_t at = 0;
   for (const Points& p : parts) {
