@@ -138,13 +138,6 @@ std::wstring DecodeToWide(const char* bytes, std::size_t length, const char* enc
   return BytesToWide(Convert(c.get(), bytes, length, Replacement32(0xFFFD), 1));
 }
 
-std::string EncodeFromWide(const wchar_t* text, std::size_t length, const char* encoding) {
-  Converter c(encoding, kWideEncoding);
-  if (!c.ok()) throw std::runtime_error(std::string("encoding cannot be converted: ") + encoding);
-  if (text == nullptr || length == 0) return std::string();
-  return Convert(c.get(), reinterpret_cast<const char*>(text), length * 4, "?", 4);
-}
-
 std::string WideToUtf8(const wchar_t* text) {
   std::string out;
   if (text == nullptr) return out;

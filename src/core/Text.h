@@ -16,10 +16,9 @@ std::wstring CodePageToWide(const char* bytes, std::size_t length);
 std::string WideToCodePage(const wchar_t* text, std::size_t length);
 std::string WideToCodePage(const std::wstring& text);
 
-/// Conversions with a named iconv encoding, independent of the thread setting
-/// (the fixed GBK texts of the library, UTF-8 for paths and tools).
+/// Decoding with a named iconv encoding, independent of the thread setting
+/// (the fixed GBK texts of the library are checked with it).
 std::wstring DecodeToWide(const char* bytes, std::size_t length, const char* encoding);
-std::string EncodeFromWide(const wchar_t* text, std::size_t length, const char* encoding);
 
 /// UTF-32 to UTF-8 without the thread's code page: file system paths.
 std::string WideToUtf8(const wchar_t* text);

@@ -8,12 +8,6 @@
 
 namespace Terrix::format {
 
-std::int32_t OpenedMap::Open(const wchar_t* path, core::OpenMode mode, KindPolicy policy) {
-  Close();
-  if (!file.Open(path, mode)) return Result::CannotOpen;
-  return ReadHeadArea(file, head, policy);
-}
-
 void OpenedMap::Close() {
   file.Close();
   head = HeadArea{};

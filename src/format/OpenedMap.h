@@ -18,10 +18,6 @@ struct OpenedMap {
   bool topologyLoaded = false;
   RecordTable topology;
 
-  /// Opens the file and reads its head area: Result::CannotOpen when the file
-  /// cannot be opened, else the code of ReadHeadArea. A refused head leaves
-  /// the file open.
-  std::int32_t Open(const wchar_t* path, core::OpenMode mode, KindPolicy policy);
   /// Closes the file and forgets everything loaded.
   void Close();
 

@@ -213,9 +213,8 @@ namespace terrix {
 namespace {
 
 struct CheckTally {
-  CheckTally(const char* checkName, bool onlyPolygons) : name(checkName), polygonsOnly(onlyPolygons) {}
+  explicit CheckTally(const char* checkName) : name(checkName) {}
   const char* name;
-  bool polygonsOnly;
   long checked = 0;
   long failing = 0;
   std::vector<int> first;  // the first 20 failing elements
@@ -234,9 +233,10 @@ int RunCheck(const std::string& file, std::ostream& out) {
   if (DetectFileType(file) != FileType::VectorMap)
     throw ToolError(file, "not a vector map file (unknown magic)");
   VectorFile vf(file);
-  std::vector<CheckTally> tallies = {{"empty geometry", false},    {"empty parts", false},
-                                     {"self-intersection", false}, {"short segments", false},
-                                     {"ring order", true},         {"unclosed rings", true}};
+  // The last two apply to polygons only; a check that met no element says so.
+  std::vector<CheckTally> tallies = {CheckTally("empty geometry"),    CheckTally("empty parts"),
+                                     CheckTally("self-intersection"), CheckTally("short segments"),
+                                     CheckTally("ring order"),        CheckTally("unclosed rings")};
   Terrix::Geometry* g = Terrix::CreateGeometry();
   long unreadable = 0;
   out << file << ": " << vf.KindName() << "\n";
