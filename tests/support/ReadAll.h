@@ -26,28 +26,10 @@ inline bool IsResultCode(std::int32_t rc) {
 
 // Element and attribute reads common to the three readers. Loops are bounded
 // so that a file claiming millions of elements is still read quickly.
-template <class Reader, class Check>
-void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Check check) {
-  using namespace Terrix;
-  Geometry* g = CreateGeometry();
-  for (int i = -1; i < std::min(points, 200) + 1; ++i) {
-    TERRIX_PntInfo p;
-    check(r.ReadPointInfo(i, &p, g), "ReadPointInfo");
-    EmptyGeometry(g);
-    char note[260];
-    check(r.GetNoteInfo(i, note), "GetNoteInfo");
-  }
-  for (int i = -1; i < std::min(arcs, 200) + 1; ++i) {
-    TERRIX_LineInfo l;
-    check(r.ReadArcInfo(i, &l, g), "ReadArcInfo");
-    EmptyGeometry(g);
-  }
-  for (int i = -1; i < std::min(regions, 200) + 1; ++i) {
-    TERRIX_RegInfo reg;
-    check(r.ReadPolygonInfo(i, &reg, g), "ReadPolygonInfo");
-    EmptyGeometry(g);
-  }
-  DestroyGeometry(g);
+// Every typed read of every field of the current table, on a bounded range
+// of records that includes the out-of-range neighbours on both sides.
+template <class Reader>
+void ReadAttributes(Reader& r) {
   const std::int32_t fields = r.GetFieldCount();
   const std::int32_t records = r.GetRecordCount();
   for (int f = -1; f < std::min(fields, 40) + 1; ++f) {
@@ -56,13 +38,68 @@ void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Che
     r.GetFieldInfo(f, name, &width, &aux, &auxByte);
     for (int rec = -1; rec < std::min(records, 100) + 1; ++rec) {
       r.ReadStringAttribute(rec, f);
+      r.ReadTextAttribute(rec, f);
+      r.ReadByteAttribute(rec, f);
+      r.ReadShortAttribute(rec, f);
       r.ReadLongAttribute(rec, f);
+      r.ReadFloatAttribute(rec, f);
       r.ReadDoubleAttribute(rec, f);
-      r.ReadBinareyAttribute(rec, f);
+      r.ReadDateAttribute(rec, f);
+      r.ReadTimeAttribute(rec, f);
       r.ReadTimeStampAttribute(rec, f);
+      r.ReadBoolAttribute(rec, f);
+      r.ReadBinareyAttribute(rec, f);
     }
   }
   r.GetFieldIndex(L"name");
+  r.GetFieldIndex(L"");
+}
+
+// The head area as every reader offers it: extent, projection and tics.
+template <class Reader, class Check>
+void ReadHead(Reader& r, int tics, Check check) {
+  using namespace Terrix;
+  double box[4];
+  r.GetExtentInfo(&box[0], &box[1], &box[2], &box[3]);
+  for (int t = -1; t < std::min(tics, 50) + 1; ++t) {
+    TERRIX_Tic_Info tic;
+    check(r.GetTicInfo(t, &tic), "GetTicInfo");
+  }
+}
+
+template <class Reader, class Check>
+void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Check check) {
+  using namespace Terrix;
+  Geometry* g = CreateGeometry();
+  // Each element is read whole, as a record only and as a geometry only.
+  for (int i = -1; i < std::min(points, 200) + 1; ++i) {
+    TERRIX_PntInfo p;
+    check(r.ReadPointInfo(i, &p, g), "ReadPointInfo");
+    EmptyGeometry(g);
+    check(r.ReadPointInfo(i, nullptr, g), "ReadPointInfo");
+    EmptyGeometry(g);
+    check(r.ReadPointInfo(i, &p, nullptr), "ReadPointInfo");
+    char note[260];
+    check(r.GetNoteInfo(i, note), "GetNoteInfo");
+  }
+  for (int i = -1; i < std::min(arcs, 200) + 1; ++i) {
+    TERRIX_LineInfo l;
+    check(r.ReadArcInfo(i, &l, g), "ReadArcInfo");
+    EmptyGeometry(g);
+    check(r.ReadArcInfo(i, nullptr, g), "ReadArcInfo");
+    EmptyGeometry(g);
+    check(r.ReadArcInfo(i, &l, nullptr), "ReadArcInfo");
+  }
+  for (int i = -1; i < std::min(regions, 200) + 1; ++i) {
+    TERRIX_RegInfo reg;
+    check(r.ReadPolygonInfo(i, &reg, g), "ReadPolygonInfo");
+    EmptyGeometry(g);
+    check(r.ReadPolygonInfo(i, nullptr, g), "ReadPolygonInfo");
+    EmptyGeometry(g);
+    check(r.ReadPolygonInfo(i, &reg, nullptr), "ReadPolygonInfo");
+  }
+  DestroyGeometry(g);
+  ReadAttributes(r);
 }
 
 template <class Check>
@@ -76,24 +113,29 @@ void ReadAllFast(const wchar_t* path, Check check) {
   r.GetPolygonCount(&regions);
   for (int i = -1; i < std::min(points, 200) + 1; ++i) {
     WKBPoint wp;
+    TERRIX_PntInfo info;
     check(r.ReadPointWKB(i, nullptr, &wp), "ReadPointWKB");
+    check(r.ReadPointWKB(i, &info, &wp), "ReadPointWKB");
   }
   for (int i = -1; i < std::min(arcs, 200) + 1; ++i) {
     WKBLineString wl{};
-    check(r.ReadArcWKB(i, nullptr, &wl), "ReadArcWKB");
+    TERRIX_LineInfo info;
+    check(r.ReadArcWKB(i, &info, &wl), "ReadArcWKB");
     std::free(wl.points);
     TERRIX_Topology t;
     check(r.GetTopoInfo(i, &t), "GetTopoInfo");
   }
   for (int i = -1; i < std::min(regions, 200) + 1; ++i) {
     WKBPolygon wp{};
-    check(r.ReadPolygonWKB(i, nullptr, &wp), "ReadPolygonWKB");
+    TERRIX_RegInfo info;
+    check(r.ReadPolygonWKB(i, &info, &wp), "ReadPolygonWKB");
   }
-  for (int t = -1; t < std::min(r.GetTicCount(), 50) + 1; ++t) {
-    TERRIX_Tic_Info tic;
-    check(r.GetTicInfo(t, &tic), "GetTicInfo");
-  }
-  for (int selector : {0, 1, 2, 7}) {
+  MAP_PARAstruct projection;
+  r.GetProjectionInfo(&projection);
+  r.GetShapeType();
+  ReadHead(r, r.GetTicCount(), check);
+  // Every selector, and two that name no table.
+  for (int selector : {0, 1, 2, 7, 3, -1}) {
     r.SetAttributeType(selector);
     ReadElementsAndAttributes(r, points, arcs, regions, check);
   }
@@ -106,9 +148,19 @@ void ReadAllMem(const wchar_t* path, bool asPolyArc, Check check) {
   check(r.Open(path), "Open");
   if (asPolyArc) r.ReadAsPolyArc();
   int elements = 0, nodes = 0, regions = 0;
+  int arcs = 0;
   r.GetPntCount(&elements);
+  r.GetArcCount(&arcs);
   r.GetNetPntCount(&nodes);
   r.GetRegCount(&regions);
+  r.GetShapeType();
+  MAP_PARAstruct projection;
+  r.GetProjection(&projection);
+  ReadHead(r, r.GetTicCount(), check);
+  for (int i = -1; i < std::min(arcs, 200) + 1; ++i) {
+    TERRIX_Topology t;
+    check(r.GetTopoInfo(i, &t), "GetTopoInfo");
+  }
   Geometry* g = CreateGeometry();
   for (int i = -1; i < std::min(nodes, 200) + 1; ++i) {
     TERRIX_PntInfo p;
@@ -116,7 +168,7 @@ void ReadAllMem(const wchar_t* path, bool asPolyArc, Check check) {
     EmptyGeometry(g);
   }
   DestroyGeometry(g);
-  ReadElementsAndAttributes(r, elements, elements, regions, check);
+  ReadElementsAndAttributes(r, elements, arcs, regions, check);
 }
 
 template <class Check>
@@ -124,8 +176,11 @@ void ReadAllEdit(const wchar_t* path, Check check) {
   using namespace Terrix;
   Terrix_Reader r;
   check(r.Open(path), "Open");
-  int count = 0;
-  r.GetInfo(&count, nullptr, nullptr);
+  int count = 0, shapeType = 0, tics = 0;
+  r.GetInfo(&count, &shapeType, &tics);
+  MAP_PARAstruct projection;
+  r.GetProjection(&projection);
+  ReadHead(r, tics, check);
   for (int i = -1; i < std::min(count, 200) + 1; ++i) {
     TERRIX_RegExt label;
     check(r.GetPolyLab(i, &label), "GetPolyLab");
