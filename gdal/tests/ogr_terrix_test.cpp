@@ -207,7 +207,6 @@ TEST_F(BuiltFiles, CountsExtentsAndFeaturesAgreeWithTheReader) {
         }
       }
       EXPECT_EQ(layer->GetFeatureCount(), live) << name;
-      EXPECT_TRUE(layer->TestCapability(OLCFastFeatureCount));
       OGREnvelope extent;
       ASSERT_EQ(layer->GetExtent(&extent), OGRERR_NONE);
       EXPECT_EQ(extent.MinX, xmin);
