@@ -23,14 +23,9 @@ namespace {
 constexpr const char* kToolPrefix = "terrix:";
 constexpr const char* kNoteKey = "terrix:note";
 
-struct FieldPlan {
-  std::string name;  // UTF-8
-  int typeCode = TypeCode::Long;
-  int width = 4;
-  bool seen = false;
-};
-
-bool IsToolKey(const std::string& key) { return key.rfind(kToolPrefix, 0) == 0; }
+bool IsToolKey(const std::string& key) {
+  return key.rfind(kToolPrefix, 0) == 0;
+}
 
 bool FitsLong(const Json& v) {
   if (v.is_number_unsigned()) return v.get<std::uint64_t>() <= static_cast<std::uint64_t>(INT32_MAX);
@@ -41,69 +36,8 @@ bool FitsLong(const Json& v) {
   return false;
 }
 
-std::string AsText(const Json& v) { return v.is_string() ? v.get<std::string>() : v.dump(); }
-
-// One pass over all properties decides each field's type and width: any
-// string (or other non-number) makes a string field; integers that fit 32
-// bits make a long; other numbers a double; booleans a bool.
-std::vector<FieldPlan> PlanFields(const Json& features) {
-  std::vector<FieldPlan> plans;
-  auto find = [&](const std::string& key) -> FieldPlan& {
-    for (FieldPlan& p : plans)
-      if (p.name == key) return p;
-    plans.push_back(FieldPlan{key, TypeCode::Long, 4, false});
-    return plans.back();
-  };
-  for (const Json& f : features) {
-    const Json& props = f.contains("properties") ? f["properties"] : Json();
-    if (!props.is_object()) continue;
-    for (auto it = props.begin(); it != props.end(); ++it) {
-      if (IsToolKey(it.key())) continue;
-      FieldPlan& p = find(it.key());
-      const Json& v = it.value();
-      if (v.is_null()) continue;
-      int type;
-      if (v.is_boolean())
-        type = TypeCode::Bool;
-      else if (FitsLong(v))
-        type = TypeCode::Long;
-      else if (v.is_number())
-        type = TypeCode::Double;
-      else
-        type = TypeCode::String;
-      if (!p.seen) {
-        p.typeCode = type;
-      } else if (p.typeCode != type) {
-        // Mixed kinds: longs widen to doubles, anything else becomes a string.
-        const bool numeric = (p.typeCode == TypeCode::Long || p.typeCode == TypeCode::Double) &&
-                             (type == TypeCode::Long || type == TypeCode::Double);
-        p.typeCode = numeric ? TypeCode::Double : TypeCode::String;
-      }
-      p.seen = true;
-    }
-  }
-  for (FieldPlan& p : plans) {
-    switch (p.typeCode) {
-      case TypeCode::Bool:
-        p.width = 1;
-        break;
-      case TypeCode::Long:
-        p.width = 4;
-        break;
-      case TypeCode::Double:
-        p.width = 8;
-        break;
-      default:
-        p.width = 1;
-        for (const Json& f : features) {
-          const Json& props = f.contains("properties") ? f["properties"] : Json();
-          if (props.is_object() && props.contains(p.name) && !props[p.name].is_null())
-            p.width = std::max(p.width, static_cast<int>(Utf8ToFileText(AsText(props[p.name])).size()));
-        }
-        break;
-    }
-  }
-  return plans;
+std::string AsText(const Json& v) {
+  return v.is_string() ? v.get<std::string>() : v.dump();
 }
 
 // A container whose arrays the tool fills from GeoJSON positions.
@@ -218,13 +152,16 @@ int WriterKind(ImportKind kind) {
 // Writes the feature's values. A missing or null value is written only when
 // `everyField` is set (table rows, which exist only through their records),
 // as the zero of the field's type.
-void WriteValues(Terrix::Terrix_Writer& writer, int element, const std::vector<FieldPlan>& plans, const Json& props,
-                 const std::string& output, bool everyField) {
+void WriteValues(Terrix::Terrix_Writer& writer, int element, const std::vector<FieldPlan>& plans,
+                 const Json& props, const std::string& output, bool everyField) {
   for (std::size_t f = 0; f < plans.size(); ++f) {
     const FieldPlan& p = plans[f];
     const bool present = props.is_object() && props.contains(p.name) && !props[p.name].is_null();
     if (!present && !everyField) continue;
-    const Json v = present ? props[p.name] : Json(p.typeCode == TypeCode::Bool ? Json(false) : p.typeCode == TypeCode::String ? Json("") : Json(0));
+    const Json v = present ? props[p.name]
+                           : Json(p.typeCode == TypeCode::Bool     ? Json(false)
+                                  : p.typeCode == TypeCode::String ? Json("")
+                                                                   : Json(0));
     const int field = static_cast<int>(f);
     bool ok = true;
     switch (p.typeCode) {
@@ -241,7 +178,9 @@ void WriteValues(Terrix::Terrix_Writer& writer, int element, const std::vector<F
         ok = writer.WriteStringAttribute(element, field, Utf8ToFileText(AsText(v)).c_str());
         break;
     }
-    if (!ok) throw ToolError(output, "writing attribute " + p.name + " of element " + std::to_string(element) + " failed");
+    if (!ok)
+      throw ToolError(output,
+                      "writing attribute " + p.name + " of element " + std::to_string(element) + " failed");
   }
 }
 
@@ -269,11 +208,80 @@ void VerifyWritten(const std::string& path, const std::string& output, ImportKin
   // Elements whose values were all null at the end have no record; a table
   // file's rows are its records, so each row was given one.
   const std::int32_t records = hasFields ? reader.GetRecordCount() : 0;
-  const bool recordsOk = kind == ImportKind::Table ? records == elements : records >= 0 && records <= elements;
-  if (count != elements || !recordsOk) throw ToolError(output, "the written file does not read back complete");
+  const bool recordsOk =
+      kind == ImportKind::Table ? records == elements : records >= 0 && records <= elements;
+  if (count != elements || !recordsOk)
+    throw ToolError(output, "the written file does not read back complete");
 }
 
 }  // namespace
+
+// One pass over all properties decides each field's type and width: any
+// string (or other non-number) makes a string field; integers that fit 32
+// bits make a long; other numbers a double; booleans a bool.
+std::vector<FieldPlan> PlanFields(const Json& features) {
+  std::vector<FieldPlan> plans;
+  auto find = [&](const std::string& key) -> FieldPlan& {
+    for (FieldPlan& p : plans)
+      if (p.name == key) return p;
+    plans.push_back(FieldPlan{key, TypeCode::Long, 4, false});
+    return plans.back();
+  };
+  for (const Json& f : features) {
+    const Json& props = f.contains("properties") ? f["properties"] : Json();
+    if (!props.is_object()) continue;
+    for (auto it = props.begin(); it != props.end(); ++it) {
+      if (IsToolKey(it.key())) continue;
+      FieldPlan& p = find(it.key());
+      const Json& v = it.value();
+      if (v.is_null()) continue;
+      int type;
+      if (v.is_boolean())
+        type = TypeCode::Bool;
+      else if (FitsLong(v))
+        type = TypeCode::Long;
+      else if (v.is_number())
+        type = TypeCode::Double;
+      else
+        type = TypeCode::String;
+      if (!p.seen) {
+        p.typeCode = type;
+      } else if (p.typeCode != type) {
+        // Mixed kinds: longs widen to doubles, anything else becomes a string.
+        const bool numeric = (p.typeCode == TypeCode::Long || p.typeCode == TypeCode::Double) &&
+                             (type == TypeCode::Long || type == TypeCode::Double);
+        p.typeCode = numeric ? TypeCode::Double : TypeCode::String;
+      }
+      p.seen = true;
+    }
+  }
+  SizeFields(plans, features);
+  return plans;
+}
+
+void SizeFields(std::vector<FieldPlan>& plans, const Json& features) {
+  for (FieldPlan& p : plans) {
+    switch (p.typeCode) {
+      case TypeCode::Bool:
+        p.width = 1;
+        break;
+      case TypeCode::Long:
+        p.width = 4;
+        break;
+      case TypeCode::Double:
+        p.width = 8;
+        break;
+      default:
+        p.width = 1;
+        for (const Json& f : features) {
+          const Json& props = f.contains("properties") ? f["properties"] : Json();
+          if (props.is_object() && props.contains(p.name) && !props[p.name].is_null())
+            p.width = std::max(p.width, static_cast<int>(Utf8ToFileText(AsText(props[p.name])).size()));
+        }
+        break;
+    }
+  }
+}
 
 ImportReport ImportGeoJson(const std::string& input, const std::string& output, ImportKind kind) {
   std::ifstream in(input, std::ios::binary);
@@ -295,6 +303,11 @@ ImportReport ImportGeoJson(const std::string& input, const std::string& output, 
   const std::vector<FieldPlan> plans = PlanFields(features);
   if (kind == ImportKind::Table && plans.empty() && !features.empty())
     throw ToolError(input, "a table file keeps its rows as attribute records: the features need properties");
+  return WriteFeatures(features, plans, output, kind);
+}
+
+ImportReport WriteFeatures(const Json& features, const std::vector<FieldPlan>& plans,
+                           const std::string& output, ImportKind kind) {
   PendingOutput pending(output);
   Terrix::Terrix_Writer writer;
   std::int32_t rc = writer.Create(Utf8ToWide(pending.TemporaryPath()).c_str(), WriterKind(kind));
@@ -310,7 +323,8 @@ ImportReport ImportGeoJson(const std::string& input, const std::string& output, 
   for (const Json& f : features) {
     progress.Update(report.features);
     ++report.features;
-    const Json props = f.contains("properties") && f["properties"].is_object() ? f["properties"] : Json::object();
+    const Json props =
+        f.contains("properties") && f["properties"].is_object() ? f["properties"] : Json::object();
     if (kind == ImportKind::Table) {
       WriteValues(writer, static_cast<int>(report.elements), plans, props, output, true);
       ++report.elements;

@@ -186,55 +186,47 @@ TableDesc VectorFile::DescribeTable(int selector) {
 
 Json VectorFile::ReadProperties(const TableDesc& table, int index) {
   Json props = Json::object();
-  for (std::size_t i = 0; i < table.fields.size(); ++i) {
-    const FieldDesc& f = table.fields[i];
-    const int field = static_cast<int>(i);
-    Json value;
-    switch (ValueKindOf(f.typeCode)) {
-      case ValueKind::String:
-      case ValueKind::Text: {
-        const char* s = f.typeCode == TypeCode::Text ? reader_.ReadTextAttribute(index, field)
-                                                     : reader_.ReadStringAttribute(index, field);
-        value = s != nullptr ? Json(FileTextToUtf8(s, std::strlen(s))) : Json();
-        break;
-      }
-      case ValueKind::Byte:
-        value = reader_.ReadByteAttribute(index, field);
-        break;
-      case ValueKind::Short:
-        value = reader_.ReadShortAttribute(index, field);
-        break;
-      case ValueKind::Long:
-        value = reader_.ReadLongAttribute(index, field);
-        break;
-      case ValueKind::Float: {
-        const float v = reader_.ReadFloatAttribute(index, field);
-        value = std::isfinite(v) ? Json(v) : Json();
-        break;
-      }
-      case ValueKind::Double: {
-        const double v = reader_.ReadDoubleAttribute(index, field);
-        value = std::isfinite(v) ? Json(v) : Json();
-        break;
-      }
-      case ValueKind::Bool:
-        value = reader_.ReadBoolAttribute(index, field);
-        break;
-      case ValueKind::Date: {
-        const Terrix::DATE_STRUstruct d = reader_.ReadDateAttribute(index, field);
-        const unsigned year = d.year, month = d.month, day = d.day;
-        char text[16];
-        std::snprintf(text, sizeof text, "%04u-%02u-%02u", year, month, day);
-        value = text;
-        break;
-      }
-      default:
-        value = Hex(reader_.ReadBinareyAttribute(index, field), f.width);
-        break;
-    }
-    props[f.name] = std::move(value);
-  }
+  for (std::size_t i = 0; i < table.fields.size(); ++i)
+    props[table.fields[i].name] = ReadValue(table, index, i);
   return props;
+}
+
+Json VectorFile::ReadValue(const TableDesc& table, int index, std::size_t fieldIndex) {
+  const FieldDesc& f = table.fields.at(fieldIndex);
+  const int field = static_cast<int>(fieldIndex);
+  switch (ValueKindOf(f.typeCode)) {
+    case ValueKind::String:
+    case ValueKind::Text: {
+      const char* s = f.typeCode == TypeCode::Text ? reader_.ReadTextAttribute(index, field)
+                                                   : reader_.ReadStringAttribute(index, field);
+      return s != nullptr ? Json(FileTextToUtf8(s, std::strlen(s))) : Json();
+    }
+    case ValueKind::Byte:
+      return reader_.ReadByteAttribute(index, field);
+    case ValueKind::Short:
+      return reader_.ReadShortAttribute(index, field);
+    case ValueKind::Long:
+      return reader_.ReadLongAttribute(index, field);
+    case ValueKind::Float: {
+      const float v = reader_.ReadFloatAttribute(index, field);
+      return std::isfinite(v) ? Json(v) : Json();
+    }
+    case ValueKind::Double: {
+      const double v = reader_.ReadDoubleAttribute(index, field);
+      return std::isfinite(v) ? Json(v) : Json();
+    }
+    case ValueKind::Bool:
+      return reader_.ReadBoolAttribute(index, field);
+    case ValueKind::Date: {
+      const Terrix::DATE_STRUstruct d = reader_.ReadDateAttribute(index, field);
+      const unsigned year = d.year, month = d.month, day = d.day;
+      char text[16];
+      std::snprintf(text, sizeof text, "%04u-%02u-%02u", year, month, day);
+      return text;
+    }
+    default:
+      return Hex(reader_.ReadBinareyAttribute(index, field), f.width);
+  }
 }
 
 std::string ShortestNumber(double v) {

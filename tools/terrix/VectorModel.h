@@ -67,6 +67,8 @@ class VectorFile {
   TableDesc DescribeTable(int selector);
   /// The values of record `index` of the table selected by DescribeTable.
   Json ReadProperties(const TableDesc& table, int index);
+  /// One value of record `index`, typed by its field (see TypeCodes.h).
+  Json ReadValue(const TableDesc& table, int index, std::size_t field);
   Terrix::Terrix_FastReader& Reader() { return reader_; }
 
  private:

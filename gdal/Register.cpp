@@ -1,0 +1,77 @@
+// The driver "Terrix": registration, identification by magic, open and create.
+// GDAL loads ogr_Terrix.so from GDAL_DRIVER_PATH and calls RegisterOGRTerrix,
+// the name it derives from the file name.
+#include <cpl_error.h>
+#include <cpl_string.h>
+#include <gdal_priv.h>
+
+#include <string>
+
+#include "FileDetect.h"
+#include "ReadLayer.h"
+#include "WriteLayer.h"
+
+namespace terrix::ogr {
+
+namespace {
+
+constexpr const char* kDriverName = "Terrix";
+constexpr int kMagicBytes = 8;
+
+// Point, line, region, network and table files, by their magic alone.
+int Identify(GDALOpenInfo* info) {
+  return info->nHeaderBytes >= kMagicBytes &&
+         FileTypeOfMagic(reinterpret_cast<const char*>(info->pabyHeader), kMagicBytes) == FileType::VectorMap;
+}
+
+GDALDataset* Open(GDALOpenInfo* info) {
+  if (!Identify(info)) return nullptr;
+  if (info->eAccess == GA_Update) {
+    CPLError(CE_Failure, CPLE_NotSupported, "%s: the Terrix driver opens map files read-only",
+             info->pszFilename);
+    return nullptr;
+  }
+  const char* codePage = CSLFetchNameValueDef(info->papszOpenOptions, "CODEPAGE", "GBK");
+  return ReadDataset::Open(info->pszFilename, codePage);
+}
+
+GDALDataset* Create(const char* name, int, int, int bands, GDALDataType, char**) {
+  if (bands != 0) {
+    CPLError(CE_Failure, CPLE_NotSupported, "the Terrix driver writes vector data only");
+    return nullptr;
+  }
+  return WriteDataset::Create(name);
+}
+
+}  // namespace
+
+}  // namespace terrix::ogr
+
+extern "C" __attribute__((visibility("default"))) void RegisterOGRTerrix() {
+  using namespace terrix::ogr;
+  if (!GDAL_CHECK_VERSION(kDriverName)) return;
+  if (GDALGetDriverByName(kDriverName) != nullptr) return;
+  auto* driver = new GDALDriver();
+  driver->SetDescription(kDriverName);
+  driver->SetMetadataItem(GDAL_DCAP_VECTOR, "YES");
+  driver->SetMetadataItem(GDAL_DCAP_CREATE, "YES");
+  driver->SetMetadataItem(GDAL_DMD_LONGNAME, "Terrix vector map file");
+  driver->SetMetadataItem(GDAL_DMD_EXTENSIONS, "tmf");
+  driver->SetMetadataItem(GDAL_DMD_CREATIONFIELDDATATYPES,
+                          "Integer Integer64 Real String Date DateTime Time");
+  driver->SetMetadataItem(GDAL_DMD_CREATIONFIELDDATASUBTYPES, "Boolean");
+  driver->SetMetadataItem(GDAL_DMD_OPENOPTIONLIST,
+                          "<OpenOptionList>"
+                          "<Option name='CODEPAGE' type='string' default='GBK' "
+                          "description='8-bit code page of the file (iconv name)'/>"
+                          "</OpenOptionList>");
+  driver->SetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST,
+                          "<LayerCreationOptionList>"
+                          "<Option name='CODEPAGE' type='string' default='GBK' "
+                          "description='8-bit code page for field names and strings (iconv name)'/>"
+                          "</LayerCreationOptionList>");
+  driver->pfnIdentify = Identify;
+  driver->pfnOpen = Open;
+  driver->pfnCreate = Create;
+  GetGDALDriverManager()->RegisterDriver(driver);
+}
