@@ -263,16 +263,17 @@ void ReadFast(Transcript& t, const std::wstring& path) {
   for (int i = 0; i < kElements; ++i) {
     WKBLineString l{};
     const std::int32_t rc = r.ReadArcWKB(i, nullptr, &l);
-    std::string data = Raw(l.numPoints);
-    if (l.points != nullptr)
-      data.append(reinterpret_cast<const char*>(l.points), l.numPoints * sizeof(Point2D));
+    const std::uint32_t count = l.numPoints;  // a packed field: copied, not bound
+    std::string data = Raw(count);
+    if (l.points != nullptr) data.append(reinterpret_cast<const char*>(l.points), count * sizeof(Point2D));
     std::free(l.points);
     t.Code("ReadArcWKB " + std::to_string(i), rc, data);
   }
   for (int i = 0; i < kElements; ++i) {
     WKBPolygon p{};
     const std::int32_t rc = r.ReadPolygonWKB(i, nullptr, &p);
-    t.Code("ReadPolygonWKB " + std::to_string(i), rc, Raw(p.numRings));
+    const std::uint32_t rings = p.numRings;
+    t.Code("ReadPolygonWKB " + std::to_string(i), rc, Raw(rings));
   }
   ReadElements(t, r);
   t.group = "topology";
