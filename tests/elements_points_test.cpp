@@ -202,11 +202,12 @@ TEST_F(PointsTest, FailedTableLoadReadsNothingOutsideTheTables) {
   Terrix::TERRIX_PntInfo info{};
   EXPECT_NE(reader.ReadPointInfo(0, &info, nullptr), Success);
   Terrix::core::FileSeam::Reset();
-  // The load is not tried again; the records it did not bring are not in use.
-  EXPECT_EQ(reader.ReadPointInfo(1, &info, nullptr), NotInUse);
+  // The load is not tried again; the records it did not bring are unknown,
+  // so neither the point nor its note is handed out as empty.
+  EXPECT_EQ(reader.ReadPointInfo(1, &info, nullptr), IoError);
   char note[260];
   std::memset(note, 'Q', sizeof note);
-  EXPECT_EQ(reader.GetNoteInfo(0, note), Success);
+  EXPECT_EQ(reader.GetNoteInfo(0, note), IoError);
   EXPECT_EQ(note[0], 'Q');
   EXPECT_EQ(Terrix::core::FileSeam::ReadCount(), 0);
 

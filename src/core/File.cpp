@@ -24,6 +24,8 @@ struct SeamState {
   long writes = 0;
   long failRead = 0;
   long failWrite = 0;
+  long opens = 0;
+  long failOpen = 0;
 };
 thread_local SeamState seam;
 
@@ -32,6 +34,9 @@ bool SeamFailsRead() {
 }
 bool SeamFailsWrite() {
   return ++seam.writes == seam.failWrite;
+}
+bool SeamFailsOpen() {
+  return ++seam.opens == seam.failOpen;
 }
 
 int OpenFlags(OpenMode mode) {
@@ -56,6 +61,12 @@ void FileSeam::FailReadAt(long n) {
 }
 void FileSeam::FailWriteAt(long n) {
   seam.failWrite = seam.writes + n;
+}
+void FileSeam::FailOpenAt(long n) {
+  seam.failOpen = seam.opens + n;
+}
+long FileSeam::OpenCount() {
+  return seam.opens;
 }
 long FileSeam::ReadCount() {
   return seam.reads;
@@ -95,7 +106,7 @@ bool File::Open(const wchar_t* path, OpenMode mode) {
 
 bool File::OpenUtf8(const char* path, OpenMode mode) {
   Close();
-  if (path == nullptr) return false;
+  if (SeamFailsOpen() || path == nullptr) return false;
   int fd;
   do {
     fd = ::open(path, OpenFlags(mode), 0666);

@@ -76,7 +76,8 @@ class File {
 };
 
 /// The test seam of the file layer. Counters and failures are per thread and
-/// count calls of File::Read and File::Write, not system calls.
+/// count calls of File::Open (and OpenUtf8), File::Read and File::Write, not
+/// system calls.
 struct FileSeam {
   /// Clears the counters and any planned failure.
   static void Reset();
@@ -84,8 +85,11 @@ struct FileSeam {
   static void FailReadAt(long n);
   /// The n-th write (1-based, counted from the last Reset) fails.
   static void FailWriteAt(long n);
+  /// The n-th open (1-based, counted from the last Reset) fails.
+  static void FailOpenAt(long n);
   static long ReadCount();
   static long WriteCount();
+  static long OpenCount();
 };
 
 }  // namespace Terrix::core

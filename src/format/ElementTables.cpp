@@ -50,6 +50,7 @@ void ElementTables::ReleaseTables() {
 
 void ElementTables::Clear() {
   loaded = false;
+  loadFailed = false;
   ReleaseTables();
   scratch = ReadScratch{};
 }
@@ -112,9 +113,9 @@ std::int32_t BuildNodePoints(OpenedMap& map, RecordTable& points) {
 
 }  // namespace
 
-std::int32_t LoadElementTables(OpenedMap& map, int kind, NetworkNodes nodes, ElementTables& tables) {
-  if (tables.loaded) return Result::Success;
-  tables.loaded = true;
+namespace {
+
+std::int32_t LoadTablesOfKind(OpenedMap& map, int kind, NetworkNodes nodes, ElementTables& tables) {
   const TERRIX_Element& counts = map.head.counts;
   std::int32_t rc = Result::Success;
   switch (kind) {
@@ -135,6 +136,16 @@ std::int32_t LoadElementTables(OpenedMap& map, int kind, NetworkNodes nodes, Ele
     default:
       return Result::NotHandled;
   }
+}
+
+}  // namespace
+
+std::int32_t LoadElementTables(OpenedMap& map, int kind, NetworkNodes nodes, ElementTables& tables) {
+  if (tables.loaded) return Result::Success;
+  tables.loaded = true;
+  const std::int32_t rc = LoadTablesOfKind(map, kind, nodes, tables);
+  tables.loadFailed = rc == Result::IoError || rc == Result::NoMemory;
+  return rc;
 }
 
 }  // namespace Terrix::format

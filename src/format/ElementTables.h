@@ -68,6 +68,9 @@ struct ReadScratch {
 struct ElementTables {
   /// Set when loading starts: a load that failed is not tried again.
   bool loaded = false;
+  /// Set when that load failed: a record it did not reach is unknown, not
+  /// an empty record, and its reads answer Result::IoError.
+  bool loadFailed = false;
   RecordTable points;   // 93-byte point records, or records built for network nodes
   RecordTable lines;    // 57-byte line or arc records
   RecordTable regions;  // 40-byte polygon records
