@@ -164,6 +164,15 @@ void MapSeeds() {
   regions.AddPolygonList(5, {-1, 0, 1});
   Seed("maps", "region-bad-lists", regions.Build().Build());
 
+  // One long arc listed thousands of times: a few kilobytes asking for
+  // hundreds of megabytes of vertices.
+  tb::ElementFile relisted(tb::kRegion);
+  std::vector<tb::XY> longArc;
+  for (int j = 0; j < 500; ++j) longArc.push_back({static_cast<double>(j), 1.0});
+  const int arc = relisted.AddArc(longArc);
+  relisted.AddPolygon(std::vector<std::int32_t>(3000, arc));
+  Seed("maps", "region-relisted-arc", relisted.Build().Build());
+
   tb::ElementFile points(tb::kPoint);
   points.AddPointRecord(1, 0x7FFF, 2, 0, 0);
   points.AddPointRecord(1, -1, 2, 0, 0);

@@ -162,6 +162,18 @@ TEST_F(PolygonsTest, AnArcListedOverAndOverIsHonoured) {
   EXPECT_EQ(g->x[149], 49.0);
 }
 
+TEST_F(PolygonsTest, AnArcListedTensOfThousandsOfTimesIsRefusedBeforeAnyRoomIsTaken) {
+  // 160 KB of file asking for 100 million vertices (about 5 GB of arrays),
+  // all "backed" by one long arc: refused with -9999, nothing allocated.
+  Points long_arc;
+  for (int j = 0; j < 5000; ++j) long_arc.push_back({static_cast<double>(j), 1.0});
+  const int a = file.AddArc(long_arc);
+  file.AddPolygon(std::vector<std::int32_t>(20000, a));
+  Open();
+  ASSERT_EQ(Read(0), NoMemory);
+  EXPECT_EQ(g->x, nullptr);
+}
+
 TEST_F(PolygonsTest, ArcsGivingMorePointsThanTheVertexCountNeverOverflow) {
   AddArcs();
   file.AddPolygonList(1 + 4, {a1, a4});  // room for 4: arc1 (3) fits, arc4 (2) does not

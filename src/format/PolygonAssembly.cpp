@@ -60,14 +60,23 @@ namespace {
 // could hold, for a total that promises more points than the arcs give (they
 // stay (0.0, 0.0)). A larger count comes from a corrupt total, and room for it
 // is not obtained.
+//
+// Listing an arc more than once is legal, but a list that names one long arc
+// thousands of times would make a small file ask for gigabytes. So a polygon
+// may hold at most kRelistFactor times the points the file could hold, or
+// kSmallFileVertices in a small file, whatever its arcs say.
+constexpr std::int64_t kRelistFactor = 4;
+constexpr std::int64_t kSmallFileVertices = std::int64_t{1} << 20;
+
 bool VertexCountBacked(const ArcSource& source, std::int64_t vertexCount, const std::int32_t* entries,
                        std::int64_t entryCount) {
   if (vertexCount < 0) return false;
   const std::int64_t filePoints = static_cast<std::int64_t>(source.file.Size() / kCoordinatePairSize);
+  if (vertexCount > std::max(kRelistFactor * filePoints, kSmallFileVertices)) return false;
   std::int64_t limit = filePoints;
   // The usual polygon is settled here, without looking at its arcs.
   if (vertexCount <= limit) return true;
-  for (std::int64_t j = 0; j < entryCount; ++j) {
+  for (std::int64_t j = 0; j < entryCount && limit < vertexCount; ++j) {
     const std::int64_t record = entries[j] < 0 ? -static_cast<std::int64_t>(entries[j]) : entries[j];
     if (record == 0 || !source.arcs.Contains(record)) continue;
     TERRIX_LineInfo arc{};
