@@ -1,6 +1,6 @@
 // Calls every reading operation of the three readers over a file's elements,
 // tables and fields, handing each result code to `check`. Shared by the
-// robustness suite and the fuzz target: whatever a file holds, none of this
+// robustness suite and the fuzz targets: whatever a file holds, none of this
 // may read or write outside a buffer, and every code must be a known one.
 #pragma once
 
@@ -24,8 +24,6 @@ inline bool IsResultCode(std::int32_t rc) {
   return codes.count(rc) == 1;
 }
 
-// Element and attribute reads common to the three readers. Loops are bounded
-// so that a file claiming millions of elements is still read quickly.
 // Every typed read of every field of the current table, on a bounded range
 // of records that includes the out-of-range neighbours on both sides.
 template <class Reader>
@@ -55,7 +53,7 @@ void ReadAttributes(Reader& r) {
   r.GetFieldIndex(L"");
 }
 
-// The head area as every reader offers it: extent, projection and tics.
+// The extent and the tics, as every reader offers them.
 template <class Reader, class Check>
 void ReadHead(Reader& r, int tics, Check check) {
   using namespace Terrix;
@@ -67,6 +65,8 @@ void ReadHead(Reader& r, int tics, Check check) {
   }
 }
 
+// Element and attribute reads common to the three readers. Loops are bounded
+// so that a file claiming millions of elements is still read quickly.
 template <class Reader, class Check>
 void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Check check) {
   using namespace Terrix;
