@@ -11,8 +11,8 @@
 #   target        fuzz_fast_reader, fuzz_writer, ... (default: all)
 #
 # Seeds are read from fuzz/corpus/<corpus>/; new inputs go to build-fuzz/corpus/<target>/
-# and findings to build-fuzz/findings/<target>/ (copy a finding into the seed corpus
-# once it is fixed, so that every later run replays it).
+# and the findings of the last run to build-fuzz/findings/<target>/ (copy a finding into
+# the seed corpus once it is fixed, so that every later run replays it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure-packages.sh
@@ -50,19 +50,21 @@ printf '%-18s %12s %8s %8s %9s\n' target executions edges features findings > "$
 for t in "${targets[@]}"; do
   seeds_dir="fuzz/corpus/${corpus_of[$t]}"
   work="$build/corpus/$t" findings="$build/findings/$t" log="$build/logs/$t.log"
+  rm -rf "$findings"  # findings of an earlier run are not this run's
   mkdir -p "$work" "$findings" "$(dirname "$log")"
   echo "== $t over $seeds_dir ($(ls "$seeds_dir" | wc -l) seeds)"
   status=0
   "$build/fuzz/$t" "${limits[@]}" -artifact_prefix="$findings/" "$work" "$seeds_dir" > "$log" 2>&1 || status=$?
+  # A target that fails on its first input prints no statistics: "?" then.
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  edges=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
-  features=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  edges=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
+  features=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
   found=$(find "$findings" -type f | wc -l)
   printf '%-18s %12s %8s %8s %9s\n' "$t" "${execs:-?}" "${edges:-?}" "${features:-?}" "$found" >> "$build/fuzz-summary.txt"
   if (( status != 0 || found > 0 )); then
     failed=1
     echo "$t: exit status $status, findings in $findings; the report:"
-    grep -A40 -m1 'ERROR\|finding:\|answered the unknown' "$log" || tail -40 "$log"
+    grep -A40 -m1 'ERROR\|finding:\|answered the unknown\|runtime error' "$log" || tail -40 "$log"
   fi
 done
 cat "$build/fuzz-summary.txt"
