@@ -7,7 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::InputFile input(data, size);
   if (!input.Ok()) return 0;
   Terrix::Terrix_ColorLib colors;
-  fuzz::CheckStoredOr(colors.LoadColors(input.Path()), INT16_MIN, INT16_MAX, "LoadColors");  // the stored count
+  fuzz::CheckStoredOr(colors.LoadColors(input.Path()), INT16_MIN, INT16_MAX,
+                      "LoadColors");  // the stored count
   const std::int32_t held = colors.GetColorNum();
   for (std::int32_t n = -2; n < std::min(held, 300) + 2; ++n) {
     colors.GetRGB(n);

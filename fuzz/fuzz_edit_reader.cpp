@@ -15,7 +15,7 @@ template <typename Record>
 Record Changed(const Record& read, std::uint8_t salt) {
   Record r = read;
   auto* bytes = reinterpret_cast<std::uint8_t*>(&r);
-  bytes[0] = 1;                          // state: in use
+  bytes[0] = 1;                           // state: in use
   bytes[sizeof(Record) - 1] ^= salt | 1;  // the last byte is a display parameter in every record
   return r;
 }
@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Check(r.Open(input.Path()), "Open");
     int count = 0;
     r.GetInfo(&count, nullptr, nullptr);
-    ChangeElements<TERRIX_PntInfo>(r, count, salt, &Terrix_Reader::ReadPointInfo, &Terrix_Reader::SetPointInfo,
-                                   "SetPointInfo");
+    ChangeElements<TERRIX_PntInfo>(r, count, salt, &Terrix_Reader::ReadPointInfo,
+                                   &Terrix_Reader::SetPointInfo, "SetPointInfo");
     ChangeElements<TERRIX_LineInfo>(r, count, salt, &Terrix_Reader::ReadArcInfo, &Terrix_Reader::SetArcInfo,
                                     "SetArcInfo");
     ChangeElements<TERRIX_RegInfo>(r, count, salt, &Terrix_Reader::ReadPolygonInfo,

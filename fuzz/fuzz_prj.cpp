@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Terrix_Prj project;
   const std::int32_t items = project.LoadProject(input.Path());
-  fuzz::CheckStoredOr(items, INT16_MIN, INT16_MAX, "LoadProject");  // a stored count of 0 or less comes back as it is
+  fuzz::CheckStoredOr(items, INT16_MIN, INT16_MAX,
+                      "LoadProject");  // a stored count of 0 or less comes back as it is
   double extent[4];
   project.GetExtentInfo(&extent[0], &extent[1], &extent[2], &extent[3]);
   MAP_PARAstruct projection;

@@ -23,6 +23,8 @@ constexpr int kMaxVertices = 24;
 constexpr int kMaxFields = 6;
 constexpr std::size_t kFieldNameBytes = 20;  // a longer name is cut to the descriptor's 20 bytes
 constexpr double kBoundsStart = 1.79769313486232e307;
+constexpr double kOne = 1.0;
+constexpr std::size_t kCoefficientAt = 52;  // the projection's f64 that readers show as 1.0 when unusable
 
 struct XY {
   double x, y;
@@ -89,11 +91,17 @@ class InputGeometry {
 };
 
 template <typename Record>
-Record RecordFrom(FuzzedDataProvider& in) {
+Record BytesFrom(FuzzedDataProvider& in) {
   Record r;
   std::uint8_t bytes[sizeof(Record)] = {};
   in.ConsumeData(bytes, sizeof bytes);
   std::memcpy(&r, bytes, sizeof r);
+  return r;
+}
+
+template <typename Record>
+Record RecordFrom(FuzzedDataProvider& in) {
+  Record r = BytesFrom<Record>(in);
   r.state = 1;  // in use, so that the readers hand it out
   return r;
 }
@@ -121,9 +129,11 @@ struct Model {
   std::vector<Ring> lineVertices;
   std::vector<TERRIX_RegInfo> regions;
   std::vector<std::vector<Ring>> regionRings;  // the rings that became arcs
-  std::size_t noteBytes = 0;                   // note text area used so far
-  std::size_t arcPoints = 0;                   // points of every arc so far
-  std::size_t listValues = 0;                  // polygon arc-list values so far
+  bool hasProjection = false;
+  MAP_PARAstruct projection{};
+  std::size_t noteBytes = 0;   // note text area used so far
+  std::size_t arcPoints = 0;   // points of every arc so far
+  std::size_t listValues = 0;  // polygon arc-list values so far
   double extent[4] = {kBoundsStart, kBoundsStart, -kBoundsStart, -kBoundsStart};
 
   void Widen(double x, double y) {
@@ -153,7 +163,8 @@ void AddPoint(FuzzedDataProvider& in, Terrix_Writer& w, Model& m, const InputGeo
   TERRIX_PntInfo p = RecordFrom<TERRIX_PntInfo>(in);
   std::string note = in.ConsumeRandomLengthString(300);
   note = note.substr(0, std::strlen(note.c_str()));  // the writer takes the text up to its terminator
-  if (w.AddPointInfo(p, none.Get(), note.c_str()) != Result::Success) fuzz::Fail("AddPointInfo refused a point");
+  if (w.AddPointInfo(p, none.Get(), note.c_str()) != Result::Success)
+    fuzz::Fail("AddPointInfo refused a point");
   p.noteLength = static_cast<std::int16_t>(note.size());
   p.noteOffset = static_cast<std::uint32_t>(m.noteBytes + 2);
   p.pointKind = note.empty() ? 1 : 0;
@@ -163,19 +174,48 @@ void AddPoint(FuzzedDataProvider& in, Terrix_Writer& w, Model& m, const InputGeo
   m.Widen(p.x, p.y);
 }
 
-void AddLine(FuzzedDataProvider& in, Terrix_Writer& w, Model& m, InputGeometry& geometry) {
-  TERRIX_LineInfo l = RecordFrom<TERRIX_LineInfo>(in);
-  geometry.Fill(in, ShapeType::Line);
-  const int part = in.ConsumeIntegralInRange(0, geometry.Get().partCount + 1);
-  const std::int32_t expected = geometry.Get().partCount > 1 ? Result::PartSkipped : Result::Success;
-  if (w.AddArcInfo(l, geometry.Get(), part) != expected) fuzz::Fail("AddArcInfo answered another code");
-  const Ring vertices = geometry.Part(part);
+/// An arc as the file must hold it: the record with its point count and
+/// coordinate offset set, behind the points of every arc before it.
+void ExpectArc(Model& m, TERRIX_LineInfo l, const Ring& vertices) {
   l.pointCount = static_cast<std::int32_t>(vertices.size());
   l.pointOffset = static_cast<std::uint32_t>(16 * m.arcPoints + 2);
   m.arcPoints += vertices.size();
   m.lines.push_back(l);
   m.lineVertices.push_back(vertices);
   m.WidenBy(vertices);
+}
+
+/// The record every ring's arc gets: in use, and fixed display parameters.
+TERRIX_LineInfo RingArcRecord() {
+  std::uint8_t bytes[sizeof(TERRIX_LineInfo)] = {};
+  const auto put = [&bytes](std::size_t at, auto value) { std::memcpy(bytes + at, &value, sizeof value); };
+  put(0, std::uint8_t{1});
+  put(22, std::uint16_t{1});
+  put(25, std::uint8_t{1});
+  put(26, std::uint32_t{1});
+  put(30, 0.1f);
+  put(35, 1.0f);
+  put(39, 1.0f);
+  put(43, std::uint32_t{1});
+  TERRIX_LineInfo r;
+  std::memcpy(&r, bytes, sizeof r);
+  return r;
+}
+
+/// A line of a line file (AddArcInfo), or an arc added on its own to a region
+/// file (AddPolyArcInfo, which reports no multi-part geometry).
+void AddLine(FuzzedDataProvider& in, Terrix_Writer& w, Model& m, InputGeometry& geometry, bool polyArc) {
+  const TERRIX_LineInfo l = RecordFrom<TERRIX_LineInfo>(in);
+  geometry.Fill(in, ShapeType::Line);
+  const int part = in.ConsumeIntegralInRange(0, geometry.Get().partCount + 1);
+  if (polyArc) {
+    if (w.AddPolyArcInfo(l, geometry.Get(), part) != Result::Success)
+      fuzz::Fail("AddPolyArcInfo refused an arc");
+  } else {
+    const std::int32_t expected = geometry.Get().partCount > 1 ? Result::PartSkipped : Result::Success;
+    if (w.AddArcInfo(l, geometry.Get(), part) != expected) fuzz::Fail("AddArcInfo answered another code");
+  }
+  ExpectArc(m, l, geometry.Part(part));
 }
 
 void AddPolygon(FuzzedDataProvider& in, Terrix_Writer& w, Model& m, InputGeometry& geometry) {
@@ -195,8 +235,7 @@ void AddPolygon(FuzzedDataProvider& in, Terrix_Writer& w, Model& m, InputGeometr
       continue;
     }
     rings.push_back(geometry.Part(p));
-    m.arcPoints += rings.back().size();
-    m.WidenBy(rings.back());
+    ExpectArc(m, RingArcRecord(), rings.back());
   }
   if (w.AddPolygonInfo(r, g) != expected) fuzz::Fail("AddPolygonInfo answered another code");
   r.listCount = static_cast<std::int32_t>(values);
@@ -212,24 +251,62 @@ void WriteValue(FuzzedDataProvider& in, Terrix_Writer& w, Model& m, int e, int f
   const std::size_t width = static_cast<std::size_t>(field.width);
   std::vector<std::uint8_t> stored(width + 8, 0);  // the field's bytes first; never empty
   bool ok = false;
-  switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0: {  // raw bytes: the field's width of them
+  // The 4-byte family holds its value in a 4-byte little-endian slot and
+  // stores the slot's first bytes.
+  const auto slot = [&stored, width](std::int32_t v) {
+    std::memcpy(stored.data(), &v, std::min<std::size_t>(4, width));
+  };
+  switch (in.ConsumeIntegralInRange(0, 10)) {
+    case 0:
+    case 1:
+    case 2: {  // raw bytes, a date and a time: the field's width of them
       const std::vector<std::uint8_t> bytes = in.ConsumeBytes<std::uint8_t>(width);
       std::copy(bytes.begin(), bytes.end(), stored.begin());
-      ok = w.WriteBinareyAttribute(e, f, stored.data());
+      const auto* chars = reinterpret_cast<const char*>(stored.data());
+      ok = in.ConsumeBool()
+               ? w.WriteBinareyAttribute(e, f, stored.data())
+               : (in.ConsumeBool() ? w.WriteDateAttribute(e, f, chars) : w.WriteTimeAttribute(e, f, chars));
       break;
     }
-    case 1: {  // a text: up to its terminator, zeros behind
+    case 3:
+    case 4: {  // a string or a text: up to its terminator, zeros behind
       const std::string text = in.ConsumeRandomLengthString(40);
       const std::size_t n = std::min(std::strlen(text.c_str()), width);
       std::memcpy(stored.data(), text.data(), n);
-      ok = w.WriteStringAttribute(e, f, text.c_str());
+      ok = in.ConsumeBool() ? w.WriteStringAttribute(e, f, text.c_str())
+                            : w.WriteTextAttribute(e, f, text.c_str());
       break;
     }
-    case 2: {  // the 4-byte slot family: the slot's first bytes, zeros behind
-      const std::int32_t v = in.ConsumeIntegral<std::int32_t>();
-      std::memcpy(stored.data(), &v, std::min<std::size_t>(4, width));
+    case 5: {
+      const bool v = in.ConsumeBool();
+      slot(v ? 1 : 0);
+      ok = w.WriteBoolAttribute(e, f, v);
+      break;
+    }
+    case 6: {
+      const auto v = in.ConsumeIntegral<unsigned char>();
+      slot(v);
+      ok = w.WriteByteAttribute(e, f, v);
+      break;
+    }
+    case 7: {
+      const auto v = in.ConsumeIntegral<short>();
+      slot(v);
+      ok = w.WriteShortAttribute(e, f, v);
+      break;
+    }
+    case 8: {
+      const auto v = in.ConsumeIntegral<std::int32_t>();
+      slot(v);
       ok = w.WriteLongAttribute(e, f, v);
+      break;
+    }
+    case 9: {
+      const float v = in.ConsumeFloatingPoint<float>();
+      std::int32_t bits;
+      std::memcpy(&bits, &v, sizeof bits);
+      slot(bits);
+      ok = w.WriteFloatAttribute(e, f, v);
       break;
     }
     default: {  // a double: its first bytes, zeros behind
@@ -272,7 +349,8 @@ void CheckElements(Terrix_FastReader& reader, const Model& m) {
   Geometry* g = CreateGeometry();
   for (std::size_t i = 0; i < m.points.size(); ++i) {
     TERRIX_PntInfo p{};
-    if (reader.ReadPointInfo(static_cast<int>(i), &p, g) != Result::Success) fuzz::Fail("a point is not read");
+    if (reader.ReadPointInfo(static_cast<int>(i), &p, g) != Result::Success)
+      fuzz::Fail("a point is not read");
     if (!SameBits(&p, &m.points[i], sizeof p)) fuzz::Fail("a point record reads back changed");
     if (g->vertexCount != 1 || !SameBits(g->x, &m.points[i].x, 8) || !SameBits(g->y, &m.points[i].y, 8))
       fuzz::Fail("a point's position reads back changed");
@@ -282,6 +360,7 @@ void CheckElements(Terrix_FastReader& reader, const Model& m) {
     if (m.notes[i].substr(0, 259) != std::string(m.notes[i].empty() ? "" : note))
       fuzz::Fail("a note reads back changed");
   }
+  // Lines of a line file; in a region file the arcs of the rings and those added on their own.
   for (std::size_t i = 0; i < m.lines.size(); ++i) {
     TERRIX_LineInfo l{};
     if (reader.ReadArcInfo(static_cast<int>(i), &l, g) != Result::Success) fuzz::Fail("a line is not read");
@@ -292,7 +371,8 @@ void CheckElements(Terrix_FastReader& reader, const Model& m) {
   const std::uint32_t coordinates = static_cast<std::uint32_t>(2 + 16 * m.arcPoints);
   for (std::size_t i = 0; i < m.regions.size(); ++i) {
     TERRIX_RegInfo r{};
-    if (reader.ReadPolygonInfo(static_cast<int>(i), &r, g) != Result::Success) fuzz::Fail("a polygon is not read");
+    if (reader.ReadPolygonInfo(static_cast<int>(i), &r, g) != Result::Success)
+      fuzz::Fail("a polygon is not read");
     TERRIX_RegInfo expected = m.regions[i];
     expected.listOffset += coordinates;  // lists lie behind every arc's points
     if (!SameBits(&r, &expected, sizeof r)) fuzz::Fail("a polygon record reads back changed");
@@ -314,8 +394,7 @@ void CheckAttributes(Terrix_FastReader& reader, const Model& m) {
     // the text the readers give such names.
     const std::string cut = field.name.substr(0, kFieldNameBytes);
     const std::wstring expected = cut.empty() ? L"字段名错误" : std::wstring(cut.begin(), cut.end());
-    if (width != field.width || std::wstring(name) != expected)
-      fuzz::Fail("a field reads back changed");
+    if (width != field.width || std::wstring(name) != expected) fuzz::Fail("a field reads back changed");
     for (std::size_t e = 0; e < m.records.size(); ++e) {
       const auto* value = static_cast<const std::uint8_t*>(
           reader.ReadBinareyAttribute(static_cast<int>(e), static_cast<int>(f)));
@@ -346,6 +425,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Terrix_Writer w;
   if (w.Create(OutputPath().c_str(), m.kind) != Result::Success) fuzz::Fail("Create failed");
+  if (in.ConsumeBool()) {
+    m.hasProjection = true;
+    m.projection = BytesFrom<MAP_PARAstruct>(in);
+    w.WriteProjection(&m.projection);
+  }
   const int fieldCount = in.ConsumeIntegralInRange(0, kMaxFields);
   for (int f = 0; f < fieldCount; ++f) {
     FieldModel field;
@@ -364,8 +448,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   InputGeometry geometry;
   const int elements = in.ConsumeIntegralInRange(0, kMaxElements);
   for (int e = 0; e < elements && in.remaining_bytes() > 0; ++e) {
-    if (m.kind == 0) AddLine(in, w, m, geometry);
+    if (m.kind == 0) AddLine(in, w, m, geometry, false);
     if (m.kind == 1) AddPoint(in, w, m, geometry);
+    if (m.kind == 2 && in.ConsumeIntegralInRange(0, 3) == 0) AddLine(in, w, m, geometry, true);
     if (m.kind == 2) AddPolygon(in, w, m, geometry);
     // Values for this element or an earlier one; a table file has rows only.
     const int writes = m.fields.empty() ? 0 : in.ConsumeIntegralInRange(0, 3);
@@ -382,13 +467,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (reader.GetShapeType() != m.kind) fuzz::Fail("the written file has another kind");
   int count = -1;
   if (m.kind == 1 && (reader.GetPointCount(&count) < 0 || count != m.Elements())) fuzz::Fail("point count");
-  if (m.kind == 0 && (reader.GetArcCount(&count) < 0 || count != m.Elements())) fuzz::Fail("line count");
-  if (m.kind == 2 && (reader.GetPolygonCount(&count) < 0 || count != m.Elements())) fuzz::Fail("polygon count");
+  if ((m.kind == 0 || m.kind == 2) &&
+      (reader.GetArcCount(&count) < 0 || count != static_cast<int>(m.lines.size())))
+    fuzz::Fail("line or arc count");
+  if (m.kind == 2 && (reader.GetPolygonCount(&count) < 0 || count != m.Elements()))
+    fuzz::Fail("polygon count");
   if (m.kind != 7 && m.Elements() > 0) {
     double box[4];
     reader.GetExtentInfo(&box[0], &box[1], &box[2], &box[3]);
     if (!SameBits(box, m.extent, sizeof box)) fuzz::Fail("the extent is not the bounds of what was written");
   }
+  // The projection as given, its coefficient shown as 1.0 when it is unusable.
+  MAP_PARAstruct projection{};
+  MAP_PARAstruct expected = m.projection;
+  if (!m.hasProjection) {  // the writer's own: zeros with three scale factors of 1.0
+    for (std::size_t at : {141, 153, 161})
+      std::memcpy(reinterpret_cast<std::uint8_t*>(&expected) + at, &kOne, 8);
+  }
+  double coefficient;
+  std::memcpy(&coefficient, reinterpret_cast<const std::uint8_t*>(&expected) + kCoefficientAt,
+              sizeof coefficient);
+  if (reinterpret_cast<const std::uint8_t*>(&expected)[0] == 0 || coefficient < 0.001) {
+    coefficient = 1.0;
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&expected) + kCoefficientAt, &coefficient,
+                sizeof coefficient);
+  }
+  reader.GetProjectionInfo(&projection);
+  if (!SameBits(&projection, &expected, sizeof projection)) fuzz::Fail("the projection reads back changed");
   CheckElements(reader, m);
   CheckAttributes(reader, m);
   return 0;

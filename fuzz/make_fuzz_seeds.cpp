@@ -110,9 +110,11 @@ tb::MapFileBuilder TableFile() {
 }
 
 void MapSeeds() {
-  const std::pair<const char*, tb::MapFileBuilder> files[] = {
-      {"point", PointFile()}, {"line", LineFile()},   {"region", RegionFile()},
-      {"network", NetworkFile()}, {"table", TableFile()}};
+  const std::pair<const char*, tb::MapFileBuilder> files[] = {{"point", PointFile()},
+                                                              {"line", LineFile()},
+                                                              {"region", RegionFile()},
+                                                              {"network", NetworkFile()},
+                                                              {"table", TableFile()}};
   for (const auto& [name, file] : files) {
     const std::string n = name;
     Seed("maps", n, file.Build());
@@ -141,8 +143,10 @@ void MapSeeds() {
     }
     // Cut short: inside the head area, the directory and the sections.
     const tb::Bytes whole = file.Build();
-    for (std::size_t cut : {std::size_t{0}, std::size_t{100}, std::size_t{700}, whole.size() / 2, whole.size() - 1})
-      Seed("maps", n + "-cut" + std::to_string(cut), tb::Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
+    for (std::size_t cut :
+         {std::size_t{0}, std::size_t{100}, std::size_t{700}, whole.size() / 2, whole.size() - 1})
+      Seed("maps", n + "-cut" + std::to_string(cut),
+           tb::Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)));
   }
 
   // Element records that point outside their sections.
@@ -189,7 +193,9 @@ void MapSeeds() {
   Seed("maps", "network-bad-style", netFile.Build());
 
   // Attribute heads and descriptors that claim more than the section holds.
-  const auto table = [](tb::AttributeSection t) { return tb::MapFileBuilder(tb::kTable).Section(0, t.Build()).Build(); };
+  const auto table = [](tb::AttributeSection t) {
+    return tb::MapFileBuilder(tb::kTable).Section(0, t.Build()).Build();
+  };
   Seed("maps", "table-bad-magic", table(EveryType(2).Magic(0, 0)));
   Seed("maps", "table-huge-fields", table(EveryType(2).FieldCount(0x7FFF)));
   Seed("maps", "table-negative-fields", table(EveryType(2).FieldCount(-1)));
@@ -205,7 +211,9 @@ void StylingSeeds() {
   const auto project = [] {
     ProjectFileBuilder p;
     p.Extent(0, 0, 100, 50).Projection(3, 0.0005).Description("a map of the world");
-    p.AddItem(0, "countries layer", "the countries", 1, 2).AddItem(1, "   ", "", -1, 0).AddItem(5, "cities", "", 0, 0);
+    p.AddItem(0, "countries layer", "the countries", 1, 2)
+        .AddItem(1, "   ", "", -1, 0)
+        .AddItem(5, "cities", "", 0, 0);
     return p;
   };
   Seed("project", "items", project().Build());
