@@ -452,7 +452,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (m.kind == 1) AddPoint(in, w, m, geometry);
     if (m.kind == 2 && in.ConsumeIntegralInRange(0, 3) == 0) AddLine(in, w, m, geometry, true);
     if (m.kind == 2) AddPolygon(in, w, m, geometry);
-    // Values for this element or an earlier one; a table file has rows only.
+    // Values for an element up to the next one: records are made in element
+    // order, so a write past the records made so far must be refused. A table
+    // file has rows only.
     const int writes = m.fields.empty() ? 0 : in.ConsumeIntegralInRange(0, 3);
     for (int k = 0; k < writes; ++k) {
       const int element = in.ConsumeIntegralInRange(0, e + 1);
