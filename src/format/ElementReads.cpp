@@ -63,7 +63,7 @@ std::int32_t ElementReader::Find(bool indexValid, const RecordTable& table, int 
   if (!indexValid) return Result::IoError;
   Load();
   const std::int64_t record = RecordOfElement(index);
-  if (!table.Contains(record) || (tables_.loadFailed && !table.Loaded(record))) return Result::IoError;
+  if (!Readable(table, record)) return Result::IoError;
   table.CopyRecord(record, &out);
   return inUse(out) ? Result::Success : Result::NotInUse;
 }
@@ -107,8 +107,7 @@ std::int32_t ElementReader::ReadNote(int index, char* note) {
   Load();
   if (note == nullptr) return Result::Success;
   const std::int64_t slot = RecordOfElement(index);
-  if (!tables_.points.Contains(slot) || (tables_.loadFailed && !tables_.points.Loaded(slot)))
-    return Result::IoError;
+  if (!Readable(tables_.points, slot)) return Result::IoError;
   TERRIX_PntInfo record{};
   tables_.points.CopyRecord(slot, &record);
   if (record.noteLength <= 0) return Result::Success;

@@ -102,6 +102,11 @@ class ElementReader {
   std::int32_t ReadArcList(const TERRIX_RegInfo& region, std::int32_t* total, std::int32_t* entries);
 
  private:
+  /// Whether record `record` of `table` can be answered: inside the table,
+  /// and read from the file unless the load failed before reaching it.
+  bool Readable(const RecordTable& table, std::int64_t record) const {
+    return table.Contains(record) && (!tables_.loadFailed || table.Loaded(record));
+  }
   template <typename Record>
   std::int32_t Find(bool indexValid, const RecordTable& table, int index, Record& out,
                     bool (*inUse)(const Record&));
