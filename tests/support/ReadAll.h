@@ -65,39 +65,34 @@ void ReadHead(Reader& r, int tics, Check check) {
   }
 }
 
-// Element and attribute reads common to the three readers. Loops are bounded
-// so that a file claiming millions of elements is still read quickly.
+// Reads elements [-1, min(count, 200)] of one class through `read` (a
+// reader's ReadPointInfo, ReadArcInfo or ReadPolygonInfo): each whole, as a
+// record only and as a geometry only. The bound keeps a file claiming millions
+// of elements quick to read.
+template <class Record, class Reader, class Read, class Check>
+void ReadEachElement(Reader& r, Read read, int count, Terrix::Geometry* g, const char* what, Check check) {
+  for (int i = -1; i < std::min(count, 200) + 1; ++i) {
+    Record record;
+    check((r.*read)(i, &record, g), what);
+    Terrix::EmptyGeometry(g);
+    check((r.*read)(i, nullptr, g), what);
+    Terrix::EmptyGeometry(g);
+    check((r.*read)(i, &record, nullptr), what);
+  }
+}
+
+// Element and attribute reads common to the three readers.
 template <class Reader, class Check>
 void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Check check) {
   using namespace Terrix;
   Geometry* g = CreateGeometry();
-  // Each element is read whole, as a record only and as a geometry only.
+  ReadEachElement<TERRIX_PntInfo>(r, &Reader::ReadPointInfo, points, g, "ReadPointInfo", check);
   for (int i = -1; i < std::min(points, 200) + 1; ++i) {
-    TERRIX_PntInfo p;
-    check(r.ReadPointInfo(i, &p, g), "ReadPointInfo");
-    EmptyGeometry(g);
-    check(r.ReadPointInfo(i, nullptr, g), "ReadPointInfo");
-    EmptyGeometry(g);
-    check(r.ReadPointInfo(i, &p, nullptr), "ReadPointInfo");
     char note[260];
     check(r.GetNoteInfo(i, note), "GetNoteInfo");
   }
-  for (int i = -1; i < std::min(arcs, 200) + 1; ++i) {
-    TERRIX_LineInfo l;
-    check(r.ReadArcInfo(i, &l, g), "ReadArcInfo");
-    EmptyGeometry(g);
-    check(r.ReadArcInfo(i, nullptr, g), "ReadArcInfo");
-    EmptyGeometry(g);
-    check(r.ReadArcInfo(i, &l, nullptr), "ReadArcInfo");
-  }
-  for (int i = -1; i < std::min(regions, 200) + 1; ++i) {
-    TERRIX_RegInfo reg;
-    check(r.ReadPolygonInfo(i, &reg, g), "ReadPolygonInfo");
-    EmptyGeometry(g);
-    check(r.ReadPolygonInfo(i, nullptr, g), "ReadPolygonInfo");
-    EmptyGeometry(g);
-    check(r.ReadPolygonInfo(i, &reg, nullptr), "ReadPolygonInfo");
-  }
+  ReadEachElement<TERRIX_LineInfo>(r, &Reader::ReadArcInfo, arcs, g, "ReadArcInfo", check);
+  ReadEachElement<TERRIX_RegInfo>(r, &Reader::ReadPolygonInfo, regions, g, "ReadPolygonInfo", check);
   DestroyGeometry(g);
   ReadAttributes(r);
 }
