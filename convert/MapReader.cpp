@@ -263,20 +263,20 @@ void FeatureReader::DescribeFields(Diagnostics* diagnostics) {
   }
 }
 
-bool FeatureReader::InUse(std::int32_t index) {
+std::int32_t FeatureReader::State(std::int32_t index) {
   switch (layer_.elementClass) {
     case ElementClass::Point:
     case ElementClass::Node:
-      return reader_.ReadPointInfo(index, nullptr, nullptr) == Result::Success;
+      return reader_.ReadPointInfo(index, nullptr, nullptr);
     case ElementClass::Line:
     case ElementClass::Arc:
-      return reader_.ReadArcInfo(index, nullptr, nullptr) == Result::Success;
+      return reader_.ReadArcInfo(index, nullptr, nullptr);
     case ElementClass::Region:
-      return reader_.ReadPolygonInfo(index, nullptr, nullptr) == Result::Success;
+      return reader_.ReadPolygonInfo(index, nullptr, nullptr);
     case ElementClass::Row:
-      return index >= 0 && index < layer_.count;
+      break;
   }
-  return false;
+  return index >= 0 && index < layer_.count ? Result::Success : Result::IoError;
 }
 
 std::int64_t FeatureReader::CountLive() {

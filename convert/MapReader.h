@@ -118,8 +118,10 @@ class FeatureReader {
   /// Whether any point of the layer has a note (point files only; scans the
   /// element records once, without coordinates).
   bool HoldsNotes();
-  /// Whether element `index` is in use, from its record alone.
-  bool InUse(std::int32_t index);
+  /// The state of element `index` from its record alone: Success (in use),
+  /// Result::NotInUse (deleted) or the failure that keeps it from being read.
+  std::int32_t State(std::int32_t index);
+  bool InUse(std::int32_t index) { return State(index) == Result::Success; }
   /// Live elements of the layer, counted from the records alone.
   std::int64_t CountLive();
 
@@ -130,6 +132,8 @@ class FeatureReader {
   /// Reads element `index`: Success, Result::NotInUse for a deleted element,
   /// or another failure code (the feature then holds what could be read).
   std::int32_t Read(std::int32_t index, Feature& out);
+  /// The library's container of the last read, for the library's own checks.
+  Geometry& Container() { return *geometry_; }
   /// What the reads so far changed.
   const ReadChanges& Changes() const { return changes_; }
 

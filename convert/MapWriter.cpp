@@ -294,7 +294,7 @@ void FeatureWriter::AddLines(const GeometryInput& in, std::uint32_t& elements) {
   for (std::size_t k = 0; k < in.PartCount(); ++k) {
     const GeometryInput::Part part = in.PartAt(k);
     if (part.kind != InputPart::Line) continue;
-    const PartProblem problem = CheckLine(in, part.range);
+    const PartProblem problem = CheckLine(in.X(), in.Y(), part.range);
     if (problem != PartProblem::None) {
       if (!options_.lossy)
         Refuse("line " + std::to_string(lines) + " has " + PartProblemText(problem),

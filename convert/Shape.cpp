@@ -125,19 +125,25 @@ bool AllFinite(const double* x, const double* y, Range r) {
 
 }  // namespace
 
-PartProblem CheckLine(const GeometryInput& in, Range part) {
-  if (!AllFinite(in.X(), in.Y(), part)) return PartProblem::NotFinite;
+PartProblem CheckLine(const double* x, const double* y, Range part) {
+  if (!AllFinite(x, y, part)) return PartProblem::NotFinite;
   return part.size() < 2 ? PartProblem::TooFewPoints : PartProblem::None;
+}
+
+PartProblem CheckRing(const double* x, const double* y, Range part, bool& unclosed) {
+  const std::int32_t n = part.size();
+  unclosed = !(n > 0 && x[part.begin] == x[part.end - 1] && y[part.begin] == y[part.end - 1]);
+  if (!AllFinite(x, y, part)) return PartProblem::NotFinite;
+  return n + (unclosed ? 1 : 0) < 4 ? PartProblem::TooFewPoints : PartProblem::None;
 }
 
 PartProblem AppendRing(const GeometryInput& in, Range part, bool clockwise, ElementShape& out, bool& closed) {
   const double* x = in.X();
   const double* y = in.Y();
-  if (!AllFinite(x, y, part)) return PartProblem::NotFinite;
+  const PartProblem problem = CheckRing(x, y, part, closed);
+  if (problem != PartProblem::None) return problem;
   const std::int32_t n = part.size();
-  const bool isClosed = n > 0 && x[part.begin] == x[part.end - 1] && y[part.begin] == y[part.end - 1];
-  closed = !isClosed;
-  if (n + (isClosed ? 0 : 1) < 4) return PartProblem::TooFewPoints;
+  const bool isClosed = !closed;
   const double area = RingSignedArea(x, y, part);
   if (area == 0.0) return PartProblem::NoArea;
   const bool reverse = (area < 0) != clockwise;
@@ -163,6 +169,36 @@ PartProblem AppendRing(const GeometryInput& in, Range part, bool clockwise, Elem
   out.partStart.push_back(start);
   out.partType.push_back(out.partType.empty() ? Terrix::PartKind::Ring : Terrix::PartKind::InnerRing);
   return PartProblem::None;
+}
+
+}  // namespace Terrix::Convert
+
+namespace Terrix::Convert {
+
+bool PointInRing(double px, double py, const double* x, const double* y, Range ring) {
+  bool inside = false;
+  for (std::int32_t i = ring.begin, j = ring.end - 1; i < ring.end; j = i++) {
+    if ((y[i] > py) != (y[j] > py) && px < (x[j] - x[i]) * (py - y[i]) / (y[j] - y[i]) + x[i])
+      inside = !inside;
+  }
+  return inside;
+}
+
+RingOrder ClassifyRingOrder(const ShapeView& shape) {
+  if (shape.parts.empty()) return RingOrder::InOrder;
+  if (RingSignedArea(shape.x, shape.y, shape.parts[0]) > 0) return RingOrder::AgainstOrder;
+  RingOrder order = RingOrder::InOrder;
+  std::vector<std::size_t> outers = {0};
+  for (std::size_t k = 1; k < shape.parts.size(); ++k) {
+    const Range ring = shape.parts[k];
+    if (ring.size() == 0 || !(RingSignedArea(shape.x, shape.y, ring) < 0)) continue;
+    const double px = shape.x[ring.begin], py = shape.y[ring.begin];
+    for (std::size_t o : outers)
+      if (PointInRing(px, py, shape.x, shape.y, shape.parts[o])) return RingOrder::AgainstOrder;
+    outers.push_back(k);
+    order = RingOrder::SeveralOuterRings;
+  }
+  return order;
 }
 
 }  // namespace Terrix::Convert

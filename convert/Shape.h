@@ -120,12 +120,28 @@ class BorrowedGeometry {
 enum class PartProblem : std::uint8_t { None, NotFinite, TooFewPoints, NoArea };
 const char* PartProblemText(PartProblem problem);
 
-/// Checks a line part: finite coordinates and at least two vertices.
-PartProblem CheckLine(const GeometryInput& in, Range part);
+/// Checks a part as a line (finite coordinates, at least two vertices) or as
+/// a ring (finite, at least four vertices with the closing one, which
+/// `unclosed` says is missing).
+PartProblem CheckLine(const double* x, const double* y, Range part);
+PartProblem CheckRing(const double* x, const double* y, Range part, bool& unclosed);
 
 /// Appends ring `part` of `in` to `out` as a ring of the given orientation
 /// (clockwise for an outer ring), closing it when its last vertex is not its
 /// first (`closed` is then set). Nothing is appended for a problem.
 PartProblem AppendRing(const GeometryInput& in, Range part, bool clockwise, ElementShape& out, bool& closed);
+
+/// Whether (px, py) lies inside the ring (crossing count; a point on an edge
+/// may count either way).
+bool PointInRing(double px, double py, const double* x, const double* y, Range ring);
+
+/// How a polygon element's rings keep the format's order (first ring
+/// clockwise, further rings counter-clockwise): in order; several outer rings,
+/// each clockwise and outside the rings before it (several polygons in one
+/// element, which the order rule groups correctly); or a ring against the
+/// order (a first ring counter-clockwise, or a clockwise ring inside an
+/// earlier outer ring, that is a hole running the wrong way).
+enum class RingOrder : std::uint8_t { InOrder, SeveralOuterRings, AgainstOrder };
+RingOrder ClassifyRingOrder(const ShapeView& shape);
 
 }  // namespace Terrix::Convert

@@ -1,19 +1,39 @@
-// The terrix subcommands. Each returns the process exit status and throws
-// ToolError for a failure that names its file.
+// The terrix commands. Each answers the process's exit status; what failed
+// is told through ConversionError (one line naming the file) and what changed
+// through the diagnostics.
 #pragma once
 
 #include <ostream>
 #include <string>
-#include <vector>
 
-namespace terrix {
+#include "Cli.h"
+#include "Diagnostics.h"
 
-struct InfoOptions {
-  bool symbol = false;  // read the files as symbol libraries (they carry no magic)
+namespace Terrix::Tool {
+
+/// Describes every file, even when one of them fails (then 1).
+int RunInfo(const Options& options, std::ostream& out, std::ostream& err, Convert::Diagnostics& diagnostics);
+int RunExport(const Options& options, Convert::Diagnostics& diagnostics);
+int RunImport(const Options& options, std::ostream& out, Convert::Diagnostics& diagnostics);
+/// 1 when any element fails a check or cannot be read.
+int RunCheck(const Options& options, std::ostream& out, Convert::Diagnostics& diagnostics);
+
+/// A map file named "-" is read from standard input: it is copied to a
+/// temporary file first (the readers need to seek), removed again at the end.
+class InputPath {
+ public:
+  explicit InputPath(const std::string& operand);
+  ~InputPath();
+  InputPath(const InputPath&) = delete;
+  InputPath& operator=(const InputPath&) = delete;
+  /// Where to read.
+  const std::string& Path() const { return path_; }
+  /// How messages name it.
+  const std::string& Name() const { return name_; }
+
+ private:
+  std::string path_, name_;
+  bool temporary_ = false;
 };
-int RunInfo(const std::vector<std::string>& files, const InfoOptions& options, std::ostream& out);
-int RunExport(const std::string& file, const std::string& output, bool wkt, std::ostream& out);
-int RunImport(const std::string& input, const std::string& output, const std::string& kind, std::ostream& out);
-int RunCheck(const std::string& file, std::ostream& out);
 
-}  // namespace terrix
+}  // namespace Terrix::Tool

@@ -1,25 +1,30 @@
-// Progress of long runs on stderr, shown only when stderr is a terminal and
-// the run has taken more than a second.
+// A progress line on standard error for long runs, drawn only when standard
+// error is a terminal and the run has lasted a second.
 #pragma once
 
 #include <chrono>
 #include <string>
 
-namespace terrix {
+#include "Diagnostics.h"
 
-class Progress {
+namespace Terrix::Tool {
+
+class ProgressLine {
  public:
-  Progress(std::string label, long total);
-  ~Progress();
-  void Update(long done);
+  explicit ProgressLine(std::string label);
+  /// Ends the line when it was drawn.
+  ~ProgressLine();
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  /// A callback for the conversion layer (it never asks to stop).
+  Convert::ProgressFn Callback();
+  void Update(double fraction);
 
  private:
   std::string label_;
-  long total_;
   bool enabled_;
   bool shown_ = false;
-  std::chrono::steady_clock::time_point start_;
-  std::chrono::steady_clock::time_point last_;
+  std::chrono::steady_clock::time_point start_, last_;
 };
 
-}  // namespace terrix
+}  // namespace Terrix::Tool
