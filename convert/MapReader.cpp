@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace Terrix::Convert {
@@ -228,6 +229,7 @@ void FeatureReader::DescribeFields(Diagnostics* diagnostics) {
   recordCount_ = std::max<std::int32_t>(0, reader_.GetRecordCount());
   const std::int32_t count = std::max<std::int32_t>(0, reader_.GetFieldCount());
   std::unordered_set<std::string> taken;
+  std::unordered_map<std::string, int> nextSuffix;
   std::vector<std::string> renames;
   LibraryBytesScope bytes;
   for (std::int32_t f = 0; f < count; ++f) {
@@ -247,10 +249,11 @@ void FeatureReader::DescribeFields(Diagnostics* diagnostics) {
       codePage_.Decode(stored, field.name);
     else
       field.name = WideToUtf8(wide);  // the library's own text for a name without a word
-    // The library gives a name's first word; two names may share it.
+    // The library gives a name's first word; two names may share it. Each
+    // name's next suffix is kept, so thousands of equal names take linear time.
     const std::string original = field.name;
-    for (int k = 1; !taken.insert(Lower(field.name)).second; ++k)
-      field.name = original + "_" + std::to_string(k);
+    for (int& k = nextSuffix[Lower(original)]; !taken.insert(Lower(field.name)).second;)
+      field.name = original + "_" + std::to_string(++k);
     if (field.name != original) renames.push_back(Quoted(original) + " -> " + Quoted(field.name));
     fields_.push_back(std::move(field));
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace Terrix::Convert {
@@ -493,6 +494,7 @@ void FeatureWriter::Finish(const ProgressFn& progress) {
 
 void FeatureWriter::PlanFields() {
   std::unordered_set<std::string> taken;
+  std::unordered_map<std::string, int> nextSuffix;
   std::vector<std::string> renames;
   int column = 0;
   for (auto& owned : fields_) {
@@ -579,8 +581,10 @@ void FeatureWriter::PlanFields() {
       return bytes;
     };
     std::string stored = encode(base, kMaxNameBytes);
-    for (int k = 1; taken.count(LowerAscii(stored)) > 0; ++k) {
-      const std::string suffix = "_" + std::to_string(k);
+    // Each name's next suffix is kept, so thousands of names equal in their
+    // first bytes take linear time.
+    for (int& k = nextSuffix[LowerAscii(stored)]; taken.count(LowerAscii(stored)) > 0;) {
+      const std::string suffix = "_" + std::to_string(++k);
       stored = encode(base, kMaxNameBytes - suffix.size()) + suffix;
     }
     taken.insert(LowerAscii(stored));

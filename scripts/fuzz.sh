@@ -30,13 +30,14 @@ done
 declare -A corpus_of=(
   [fuzz_fast_reader]=maps [fuzz_mem_reader]=maps [fuzz_edit_reader]=maps
   [fuzz_prj]=project [fuzz_colorlib]=colorlib [fuzz_legend]=legend
-  [fuzz_symbol]=symbol [fuzz_writer]=writer)
+  [fuzz_symbol]=symbol [fuzz_writer]=writer [fuzz_feature_reader]=maps [fuzz_geojson_import]=geojson)
 (( ${#targets[@]} )) || targets=(fuzz_fast_reader fuzz_mem_reader fuzz_edit_reader fuzz_prj
-                                 fuzz_colorlib fuzz_legend fuzz_symbol fuzz_writer)
+                                 fuzz_colorlib fuzz_legend fuzz_symbol fuzz_writer fuzz_feature_reader
+                                 fuzz_geojson_import)
 
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERRIX_BUILD_FUZZ=ON \
-  -DTERRIX_BUILD_TESTS=OFF -DTERRIX_BUILD_TOOLS=OFF -DTERRIX_BUILD_GDAL=OFF > /dev/null
+  -DTERRIX_BUILD_TESTS=OFF -DTERRIX_BUILD_TOOLS=ON -DTERRIX_BUILD_GDAL=OFF > /dev/null
 cmake --build "$build" -j"$(nproc)" --target make_fuzz_seeds "${targets[@]}"
 (( seeds )) && "$build/fuzz/make_fuzz_seeds" fuzz/corpus
 
