@@ -39,7 +39,9 @@ WriteLayer::~WriteLayer() {
 
 int WriteLayer::TestCapability(const char* capability) {
   return EQUAL(capability, OLCSequentialWrite) || EQUAL(capability, OLCCreateField) ||
-         EQUAL(capability, OLCStringsAsUTF8) || EQUAL(capability, OLCFastFeatureCount);
+         EQUAL(capability, OLCStringsAsUTF8) || EQUAL(capability, OLCFastFeatureCount) ||
+         // Curves arrive as they are, so that linearising them is reported.
+         EQUAL(capability, OLCCurveGeometries);
 }
 
 void WriteLayer::Fail(const char* what) {
@@ -137,6 +139,7 @@ void WriteDataset::FlushCache(bool atClosing) {
 }
 
 int WriteDataset::TestCapability(const char* capability) {
+  if (EQUAL(capability, ODsCCurveGeometries)) return TRUE;
   return EQUAL(capability, ODsCCreateLayer) && !layer_;
 }
 
