@@ -44,9 +44,14 @@ void SetTime(Convert::TimeParts& t, int hour, int minute, float second) {
   // OGR keeps seconds as a float, exact to about a microsecond, and shows
   // them to the millisecond: that is the value. A rounding that would carry
   // into the next minute stays at .999 (a second of 60 is a leap second).
+  if (!(second >= 0.0f && second < 61.0f)) {
+    // No second of a valid time: the writer reports it as out of range.
+    t.second = 61;
+    t.nanosecond = 0;
+    return;
+  }
   long total = std::lround(static_cast<double>(second) * 1000.0);
   if (total >= 60000 && second < 60.0f) total = 59999;
-  if (total < 0) total = 0;
   t.second = static_cast<int>(total / 1000);
   t.nanosecond = static_cast<std::uint32_t>(total % 1000) * 1000000u;
 }
@@ -179,6 +184,7 @@ OGRGeometry* GeometryOf(const Convert::ShapeView& shape) {
   if (shape.vertexCount <= 0 || shape.parts.empty()) return nullptr;
   switch (shape.type) {
     case ShapeType::Point:
+      if (shape.parts[0].size() <= 0) return nullptr;
       return new OGRPoint(shape.x[shape.parts[0].begin], shape.y[shape.parts[0].begin]);
     case ShapeType::Line: {
       if (shape.parts.size() == 1) {

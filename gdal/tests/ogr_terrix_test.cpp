@@ -501,6 +501,7 @@ TEST(TerrixWrite, EveryFieldTypeReadsBackAsItsType) {
       {"stamp", OFTDateTime, OFSTNone}, {"blob", OFTBinary, OFSTNone},
   };
   const GByte blob[] = {0x00, 0xFF, 0x10, 0x00};
+  ErrorLog log;
   {
     Dataset ds = CreateMap(dir.Path("types.tmf"));
     ASSERT_TRUE(ds);
@@ -526,7 +527,16 @@ TEST(TerrixWrite, EveryFieldTypeReadsBackAsItsType) {
     f.SetField(f.GetFieldIndex("blob"), static_cast<int>(sizeof blob), blob);
     f.SetGeometryDirectly(Wkt("POINT (1.25 -2.5)").release());
     ASSERT_EQ(layer->CreateFeature(&f), OGRERR_NONE);
+    // The same with a time zone (+01:00): the format keeps the time as given.
+    f.SetFID(OGRNullFID);
+    f.SetField(f.GetFieldIndex("stamp"), 2024, 2, 29, 13, 14, 15.5f, 104);
+    ASSERT_EQ(layer->CreateFeature(&f), OGRERR_NONE);
   }
+  const std::vector<std::string> warnings = log.Of(CE_Warning);
+  ASSERT_EQ(warnings.size(), 2u) << log.All();
+  EXPECT_NE(warnings[0].find("field \"i64\": 64-bit integers stored as decimal text"), std::string::npos)
+      << warnings[0];
+  EXPECT_NE(warnings[1].find("field \"stamp\": 1 time zone dropped"), std::string::npos) << warnings[1];
   const char* open[] = {"CODEPAGE=GB18030", nullptr};
   Dataset ds = OpenVector(dir.Path("types.tmf"), open);
   ASSERT_TRUE(ds);
@@ -566,6 +576,11 @@ TEST(TerrixWrite, EveryFieldTypeReadsBackAsItsType) {
   ASSERT_NE(f->GetGeometryRef(), nullptr);
   EXPECT_EQ(f->GetGeometryRef()->toPoint()->getX(), 1.25);
   EXPECT_EQ(f->GetGeometryRef()->toPoint()->getY(), -2.5);
+  std::unique_ptr<OGRFeature> zoned(layer->GetNextFeature());
+  ASSERT_NE(zoned, nullptr);
+  ASSERT_TRUE(zoned->GetFieldAsDateTime(zoned->GetFieldIndex("stamp"), &y, &m, &d, &h, &mi, &s, &tz));
+  EXPECT_EQ(h * 100 + mi, 1314);
+  EXPECT_EQ(tz, 0) << "no zone stored";
 }
 
 // What the format cannot hold is refused with the feature named, and then
