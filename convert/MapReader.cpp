@@ -306,7 +306,7 @@ std::int32_t FeatureReader::Read(std::int32_t index, Feature& out) {
   out.index = index;
   out.hasNote = false;
   out.note.clear();
-  out.shape = ShapeView{};
+  out.shape.Clear();
   Geometry* g = nullptr;
   if (!skipGeometry_ && layer_.elementClass != ElementClass::Row) {
     EmptyGeometry(geometry_.get());

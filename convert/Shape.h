@@ -44,6 +44,14 @@ struct ShapeView {
   std::vector<std::uint32_t> polygonStarts;  // polygons only, as GroupRings gives them
 
   std::size_t PolygonCount() const { return polygonStarts.empty() ? 0 : polygonStarts.size() - 1; }
+  /// Back to no shape, keeping the capacity of the part lists for the next read.
+  void Clear() {
+    type = ShapeType::None;
+    x = y = nullptr;
+    vertexCount = 0;
+    parts.clear();
+    polygonStarts.clear();
+  }
 };
 
 /// Views the container a reader filled: part ranges outside the arrays are cut

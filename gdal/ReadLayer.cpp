@@ -1,21 +1,18 @@
 #include "ReadLayer.h"
 
+#include <cpl_conv.h>
 #include <cpl_error.h>
 
+#include <algorithm>
 #include <exception>
 
-#include "Encoding.h"
 #include "OgrValues.h"
-#include "Output.h"
 
-namespace terrix::ogr {
+namespace Terrix::Ogr {
+
+using Convert::ElementClass;
 
 namespace {
-
-std::string BaseName(const std::string& path) {
-  std::string base = CPLGetBasename(path.c_str());
-  return base.empty() ? std::string("map") : base;
-}
 
 OGRwkbGeometryType LayerGeometryType(ElementClass c) {
   switch (c) {
@@ -29,86 +26,97 @@ OGRwkbGeometryType LayerGeometryType(ElementClass c) {
       // As the shapefile driver declares it: features are Polygon, or
       // MultiPolygon when the rings make several polygons.
       return wkbPolygon;
-    default:
+    case ElementClass::Row:
       return wkbNone;
   }
+  return wkbNone;
 }
 
-void ReportLibraryCode(CPLErr level, const std::string& what, std::int32_t code) {
-  CPLError(level, CPLE_AppDefined, "%s: %s (%d)", what.c_str(), Terrix::ResultMessage(code),
-           static_cast<int>(code));
+void EmitWarnings(const Convert::Diagnostics& diagnostics) {
+  for (const std::string& warning : diagnostics.Warnings())
+    CPLError(CE_Warning, CPLE_AppDefined, "%s", warning.c_str());
 }
 
 }  // namespace
 
-ReadLayer::ReadLayer(const std::string& path, std::size_t classIndex, const std::string& codePage)
-    : file_(path), codePage_(codePage) {
-  FileEncodingScope scope(codePage_);
-  const auto classes = file_.Classes();
-  info_ = classes.at(classIndex);
-  std::string name = BaseName(path);
-  if (classes.size() > 1) name += std::string("_") + ElementClassName(info_.elementClass);
+ReadLayer::ReadLayer(const std::string& path, const std::string& name, const Convert::LayerInfo& layer,
+                     std::shared_ptr<const Convert::CodePage> codePage, const double* extent)
+    : path_(path), codePage_(std::move(codePage)), count_(layer.count) {
+  Convert::Diagnostics opening;
+  reader_ = std::make_unique<Convert::FeatureReader>(path, layer, *codePage_, &opening);
+  EmitWarnings(opening);
   SetDescription(name.c_str());
   defn_ = new OGRFeatureDefn(name.c_str());
   defn_->Reference();
-  defn_->SetGeomType(LayerGeometryType(info_.elementClass));
-
-  table_ = file_.DescribeTable(info_.attributeSelector);
-  // A file without a table for the class is normal; a table that fails to
-  // load is reported and the elements come without values.
-  if (table_.status != Terrix::Result::Success && table_.status != Terrix::Result::NotHandled)
-    ReportLibraryCode(CE_Warning, path + ": attribute table of the " + ElementClassName(info_.elementClass),
-                      table_.status);
-  for (const FieldDesc& field : table_.fields) AddFieldDefn(*defn_, field);
-  hasNote_ = info_.elementClass == ElementClass::Point;
-  if (hasNote_) {
+  defn_->SetGeomType(LayerGeometryType(layer.elementClass));
+  for (const Convert::FieldDef& field : reader_->Fields()) AddFieldDefn(*defn_, field);
+  // The note field is there only when a point of the file has a note.
+  if (reader_->HoldsNotes()) {
+    noteField_ = defn_->GetFieldCount();
     OGRFieldDefn note(kNoteField, OFTString);
     defn_->AddFieldDefn(&note);
+  }
+  skipped_.assign(reader_->Fields().size(), false);
+  if (extent != nullptr) {
+    hasExtent_ = true;
+    extent_.MinX = extent[0];
+    extent_.MinY = extent[1];
+    extent_.MaxX = extent[2];
+    extent_.MaxY = extent[3];
   }
 }
 
 ReadLayer::~ReadLayer() {
+  ReportOnce();
   defn_->Release();
 }
 
-bool ReadLayer::InUse(int index) {
-  // The element records are in memory once loaded: no coordinates are read.
-  return info_.elementClass == ElementClass::Row ||
-         file_.ReadGeometry(info_.elementClass, index, nullptr) == Terrix::Result::Success;
+void ReadLayer::ReportOnce() {
+  if (reported_) return;
+  Convert::Diagnostics found;
+  reader_->Changes().Report(reader_->Fields(), *codePage_, path_, found);
+  if (unreadable_ > 0)
+    found.Warn(path_ + ": " + std::to_string(unreadable_) + " " +
+               Convert::ElementClassName(reader_->Layer().elementClass) +
+               " in use could not be read whole (the first: element " + std::to_string(firstUnreadable_) +
+               ", " + ResultMessage(firstCode_) + " (" + std::to_string(firstCode_) +
+               ")); they come without geometry");
+  EmitWarnings(found);
+  reported_ = !found.Warnings().empty();
 }
 
-OGRFeature* ReadLayer::ReadFeature(int index) {
-  if (!InUse(index)) return nullptr;
-  auto feature = std::make_unique<OGRFeature>(defn_);
+OGRFeature* ReadLayer::ReadFeature(std::int32_t index) {
+  const std::int32_t rc = reader_->Read(index, feature_);
+  if (rc == Result::NotInUse) return nullptr;
+  auto* feature = new OGRFeature(defn_);
   feature->SetFID(index);
-  Shape shape;
-  std::string note;
-  const std::int32_t rc = file_.ReadElement(info_.elementClass, index, shape, hasNote_ ? &note : nullptr);
-  if (rc == Terrix::Result::Success) {
-    feature->SetGeometryDirectly(GeometryOf(shape));
-  } else {
-    // The record is in use but its shape cannot be read (a damaged file):
-    // the feature comes without a geometry.
-    ReportLibraryCode(
-        CE_Warning,
-        file_.Path() + ": " + ElementClassName(info_.elementClass) + " element " + std::to_string(index), rc);
+  if (rc == Result::Success) {
+    if (!defn_->IsGeometryIgnored()) feature->SetGeometryDirectly(GeometryOf(feature_.shape));
+  } else if (unreadable_++ == 0) {
+    // In use, but its shape cannot be read (a damaged file): what could be
+    // read comes without a geometry.
+    firstUnreadable_ = index;
+    firstCode_ = rc;
   }
-  if (index < table_.recordCount) {
-    for (std::size_t f = 0; f < table_.fields.size(); ++f)
-      SetFieldFromValue(*feature, static_cast<int>(f), table_.fields[f].typeCode,
-                        file_.ReadValue(table_, index, f));
+  const std::size_t fields = std::min(feature_.values.size(), skipped_.size());
+  for (std::size_t f = 0; f < fields; ++f)
+    if (!skipped_[f]) SetFieldFromValue(*feature, static_cast<int>(f), feature_.values[f]);
+  if (noteField_ >= 0 && !skipNote_) {
+    if (feature_.hasNote)
+      feature->SetField(noteField_, feature_.note.c_str());
+    else
+      feature->SetFieldNull(noteField_);
   }
-  if (hasNote_ && !note.empty()) feature->SetField(static_cast<int>(table_.fields.size()), note.c_str());
-  return feature.release();
+  return feature;
 }
 
 OGRFeature* ReadLayer::GetNextRawFeature() {
   try {
-    FileEncodingScope scope(codePage_);
-    while (next_ < info_.count) {
+    while (next_ < count_) {
       OGRFeature* feature = ReadFeature(next_++);
       if (feature != nullptr) return feature;
     }
+    ReportOnce();
   } catch (const std::exception& e) {
     CPLError(CE_Failure, CPLE_AppDefined, "%s", e.what());
   }
@@ -116,32 +124,47 @@ OGRFeature* ReadLayer::GetNextRawFeature() {
 }
 
 OGRFeature* ReadLayer::GetFeature(GIntBig fid) {
-  if (fid < 0 || fid >= info_.count) return nullptr;
+  if (fid < 0 || fid >= count_) return nullptr;
   try {
-    FileEncodingScope scope(codePage_);
-    return ReadFeature(static_cast<int>(fid));
+    return ReadFeature(static_cast<std::int32_t>(fid));
   } catch (const std::exception& e) {
     CPLError(CE_Failure, CPLE_AppDefined, "%s", e.what());
     return nullptr;
   }
 }
 
-GIntBig ReadLayer::GetFeatureCount(int force) {
-  if (m_poFilterGeom != nullptr || m_poAttrQuery != nullptr) return OGRLayer::GetFeatureCount(force);
-  // The stored count includes deleted elements: count the live ones from the
-  // element records alone, once.
-  if (liveCount_ < 0) {
-    GIntBig live = 0;
-    for (int i = 0; i < info_.count; ++i) live += InUse(i) ? 1 : 0;
-    liveCount_ = live;
+OGRErr ReadLayer::SetNextByIndex(GIntBig index) {
+  if (Filtered()) return OGRLayer::SetNextByIndex(index);
+  if (index < 0) return OGRERR_FAILURE;
+  // The index counts live elements: without deleted ones it is the element
+  // number; otherwise the element records (no coordinates) are walked.
+  if (GetFeatureCount(TRUE) == count_) {
+    next_ = static_cast<std::int32_t>(std::min<GIntBig>(index, count_));
+    return index < count_ ? OGRERR_NONE : OGRERR_FAILURE;
   }
+  GIntBig seen = 0;
+  for (std::int32_t i = 0; i < count_; ++i) {
+    if (!reader_->InUse(i)) continue;
+    if (seen++ == index) {
+      next_ = i;
+      return OGRERR_NONE;
+    }
+  }
+  next_ = count_;
+  return OGRERR_FAILURE;
+}
+
+GIntBig ReadLayer::GetFeatureCount(int force) {
+  if (Filtered()) return OGRLayer::GetFeatureCount(force);
+  // The stored count includes deleted elements: the live ones are counted
+  // from the element records alone, once.
+  if (liveCount_ < 0) liveCount_ = reader_->CountLive();
   return liveCount_;
 }
 
 OGRErr ReadLayer::GetExtent(OGREnvelope* extent, int) {
-  if (!HasGeometry()) return OGRERR_FAILURE;
-  // The extent the file stores for all its elements.
-  file_.Reader().GetExtentInfo(&extent->MinX, &extent->MinY, &extent->MaxX, &extent->MaxY);
+  if (!hasExtent_) return OGRERR_FAILURE;
+  *extent = extent_;  // the extent the file stores for all its elements
   return OGRERR_NONE;
 }
 
@@ -150,21 +173,45 @@ OGRErr ReadLayer::GetExtent(int geomField, OGREnvelope* extent, int force) {
   return GetExtent(extent, force);
 }
 
+OGRErr ReadLayer::SetIgnoredFields(const char** fields) {
+  const OGRErr rc = OGRLayer::SetIgnoredFields(fields);
+  if (rc != OGRERR_NONE) return rc;
+  for (std::size_t f = 0; f < skipped_.size(); ++f)
+    skipped_[f] = defn_->GetFieldDefn(static_cast<int>(f))->IsIgnored() != 0;
+  skipNote_ = noteField_ >= 0 && defn_->GetFieldDefn(noteField_)->IsIgnored() != 0;
+  reader_->SkipFields(skipped_);
+  reader_->SkipGeometry(defn_->IsGeometryIgnored() != 0);
+  return OGRERR_NONE;
+}
+
 int ReadLayer::TestCapability(const char* capability) {
-  if (EQUAL(capability, OLCRandomRead) || EQUAL(capability, OLCStringsAsUTF8)) return TRUE;
-  if (EQUAL(capability, OLCFastFeatureCount)) return m_poFilterGeom == nullptr && m_poAttrQuery == nullptr;
-  if (EQUAL(capability, OLCFastGetExtent)) return HasGeometry();
+  if (EQUAL(capability, OLCRandomRead) || EQUAL(capability, OLCStringsAsUTF8) ||
+      EQUAL(capability, OLCIgnoreFields))
+    return TRUE;
+  if (EQUAL(capability, OLCFastFeatureCount) || EQUAL(capability, OLCFastSetNextByIndex)) return !Filtered();
+  if (EQUAL(capability, OLCFastGetExtent)) return hasExtent_;
   return FALSE;
 }
 
 ReadDataset* ReadDataset::Open(const std::string& path, const std::string& codePage) {
   try {
-    FileEncodingScope scope(codePage);
+    auto page = std::make_shared<const Convert::CodePage>(codePage);
     auto dataset = std::make_unique<ReadDataset>();
-    VectorFile file(path);
-    const std::size_t classes = file.Classes().size();
-    for (std::size_t c = 0; c < classes; ++c)
-      dataset->layers_.push_back(std::make_unique<ReadLayer>(path, c, codePage));
+    dataset->SetDescription(path.c_str());
+    Convert::Diagnostics opening;
+    Convert::MapFile file(path, opening);
+    EmitWarnings(opening);
+    double extent[4] = {};
+    const bool hasExtent = file.Extent(extent);
+    std::string base = CPLGetBasename(path.c_str());
+    if (base.empty()) base = "map";
+    for (const Convert::LayerInfo& layer : file.Layers()) {
+      std::string name = base;
+      if (file.Layers().size() > 1) name += std::string("_") + Convert::ElementClassName(layer.elementClass);
+      const bool geometry = layer.elementClass != ElementClass::Row;
+      dataset->layers_.push_back(
+          std::make_unique<ReadLayer>(path, name, layer, page, hasExtent && geometry ? extent : nullptr));
+    }
     return dataset.release();
   } catch (const std::exception& e) {
     CPLError(CE_Failure, CPLE_OpenFailed, "%s", e.what());
@@ -177,4 +224,4 @@ OGRLayer* ReadDataset::GetLayer(int index) {
   return layers_[static_cast<std::size_t>(index)].get();
 }
 
-}  // namespace terrix::ogr
+}  // namespace Terrix::Ogr

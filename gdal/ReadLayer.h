@@ -1,5 +1,6 @@
 // Reading map files through OGR: one layer per element class of the file
-// (network files: arcs and nodes), each on its own reader.
+// (a network file: NAME_arcs and NAME_nodes), each on a feature reader of
+// its own.
 #pragma once
 
 #include <gdal_priv.h>
@@ -9,58 +10,69 @@
 #include <string>
 #include <vector>
 
-#include "VectorModel.h"
+#include "CodePage.h"
+#include "MapReader.h"
 
-namespace terrix::ogr {
+namespace Terrix::Ogr {
 
-/// The name of the field that carries the note text of a point.
-constexpr const char* kNoteField = "terrix:note";
-
-/// Feature ids are element indices (element i is record i + 1 of its table).
-/// Deleted elements are passed over by sequential reads and give no feature
-/// from GetFeature. Spatial and attribute filters are OGR's generic ones.
+/// Feature ids are element numbers. Deleted elements are passed over by
+/// sequential reads and give no feature from GetFeature. Spatial and attribute
+/// filters are OGR's generic ones. What reading changed (text that does not
+/// decode, invalid stored values, elements that cannot be read whole) is
+/// reported once, as a warning, at the end of the first complete pass or when
+/// the layer closes.
 class ReadLayer final : public OGRLayer, public OGRGetNextFeatureThroughRaw<ReadLayer> {
   DEFINE_GET_NEXT_FEATURE_THROUGH_RAW(ReadLayer)
 
  public:
-  /// Opens the file for the class `classIndex` of its classes; throws
-  /// ToolError when the library refuses it.
-  ReadLayer(const std::string& path, std::size_t classIndex, const std::string& codePage);
+  /// Throws ConversionError when the file cannot be opened for the layer.
+  ReadLayer(const std::string& path, const std::string& name, const Convert::LayerInfo& layer,
+            std::shared_ptr<const Convert::CodePage> codePage, const double* extent);
   ~ReadLayer() override;
   ReadLayer(const ReadLayer&) = delete;
   ReadLayer& operator=(const ReadLayer&) = delete;
 
   void ResetReading() override { next_ = 0; }
   OGRFeature* GetFeature(GIntBig fid) override;
+  OGRErr SetNextByIndex(GIntBig index) override;
   OGRFeatureDefn* GetLayerDefn() override { return defn_; }
   GIntBig GetFeatureCount(int force) override;
   OGRErr GetExtent(OGREnvelope* extent, int force) override;
   OGRErr GetExtent(int geomField, OGREnvelope* extent, int force) override;
+  OGRErr SetIgnoredFields(const char** fields) override;
   int TestCapability(const char* capability) override;
 
  private:
   OGRFeature* GetNextRawFeature();
-  /// The feature of element `index`, or null when it is not in use (or the
-  /// element cannot be read at all, which is reported).
-  OGRFeature* ReadFeature(int index);
-  bool InUse(int index);
-  bool HasGeometry() const { return info_.elementClass != ElementClass::Row; }
+  /// The feature of element `index`; null for a deleted one.
+  OGRFeature* ReadFeature(std::int32_t index);
+  bool Filtered() const { return m_poFilterGeom != nullptr || m_poAttrQuery != nullptr; }
+  void ReportOnce();
 
-  VectorFile file_;
-  ClassInfo info_{};
-  TableDesc table_;
-  std::string codePage_;
+  std::string path_;
+  std::shared_ptr<const Convert::CodePage> codePage_;
+  std::unique_ptr<Convert::FeatureReader> reader_;
+  Convert::Feature feature_;
   OGRFeatureDefn* defn_ = nullptr;
-  bool hasNote_ = false;
-  int next_ = 0;
+  int noteField_ = -1;  // the OGR index of "terrix:note", or -1
+  bool skipNote_ = false;
+  std::vector<bool> skipped_;
+  std::int32_t count_ = 0;  // element numbers
+  std::int32_t next_ = 0;
   GIntBig liveCount_ = -1;
+  bool hasExtent_ = false;
+  OGREnvelope extent_;
+  // Elements in use that could not be read whole, and the first one's code.
+  std::int64_t unreadable_ = 0;
+  std::int32_t firstUnreadable_ = -1, firstCode_ = 0;
+  bool reported_ = false;
 };
 
 /// A map file opened read-only.
 class ReadDataset final : public GDALDataset {
  public:
-  /// Opens the layers of the file; null after a CPLError when the library
-  /// refuses the file or the code page cannot be used.
+  /// Opens the layers of the file; null after a CPLError when the file is
+  /// refused or the code page cannot be used.
   static ReadDataset* Open(const std::string& path, const std::string& codePage);
 
   int GetLayerCount() override { return static_cast<int>(layers_.size()); }
@@ -71,4 +83,4 @@ class ReadDataset final : public GDALDataset {
   std::vector<std::unique_ptr<ReadLayer>> layers_;
 };
 
-}  // namespace terrix::ogr
+}  // namespace Terrix::Ogr

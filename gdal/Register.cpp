@@ -1,27 +1,27 @@
 // The driver "Terrix": registration, identification by magic, open and create.
 // GDAL loads ogr_Terrix.so from GDAL_DRIVER_PATH and calls RegisterOGRTerrix,
 // the name it derives from the file name.
+#include <TerrixLib.h>
 #include <cpl_error.h>
 #include <cpl_string.h>
 #include <gdal_priv.h>
 
 #include <string>
 
-#include "FileDetect.h"
 #include "ReadLayer.h"
 #include "WriteLayer.h"
 
-namespace terrix::ogr {
+namespace Terrix::Ogr {
 
 namespace {
 
 constexpr const char* kDriverName = "Terrix";
-constexpr int kMagicBytes = 8;
 
 // Point, line, region, network and table files, by their magic alone.
 int Identify(GDALOpenInfo* info) {
-  return info->nHeaderBytes >= kMagicBytes &&
-         FileTypeOfMagic(reinterpret_cast<const char*>(info->pabyHeader), kMagicBytes) == FileType::VectorMap;
+  if (info->nHeaderBytes < static_cast<int>(kMagicLength)) return FALSE;
+  return IdentifyFile(info->pabyHeader, static_cast<std::size_t>(info->nHeaderBytes)).format ==
+         FileFormat::VectorMap;
 }
 
 GDALDataset* Open(GDALOpenInfo* info) {
@@ -31,7 +31,8 @@ GDALDataset* Open(GDALOpenInfo* info) {
              info->pszFilename);
     return nullptr;
   }
-  const char* codePage = CSLFetchNameValueDef(info->papszOpenOptions, "CODEPAGE", "GBK");
+  const char* codePage =
+      CSLFetchNameValueDef(info->papszOpenOptions, "CODEPAGE", Convert::CodePage::kDefault);
   return ReadDataset::Open(info->pszFilename, codePage);
 }
 
@@ -45,10 +46,10 @@ GDALDataset* Create(const char* name, int, int, int bands, GDALDataType, char**)
 
 }  // namespace
 
-}  // namespace terrix::ogr
+}  // namespace Terrix::Ogr
 
 extern "C" __attribute__((visibility("default"))) void RegisterOGRTerrix() {
-  using namespace terrix::ogr;
+  using namespace Terrix::Ogr;
   if (!GDAL_CHECK_VERSION(kDriverName)) return;
   if (GDALGetDriverByName(kDriverName) != nullptr) return;
   auto* driver = new GDALDriver();
@@ -58,17 +59,23 @@ extern "C" __attribute__((visibility("default"))) void RegisterOGRTerrix() {
   driver->SetMetadataItem(GDAL_DMD_LONGNAME, "Terrix vector map file");
   driver->SetMetadataItem(GDAL_DMD_EXTENSIONS, "tmf");
   driver->SetMetadataItem(GDAL_DMD_CREATIONFIELDDATATYPES,
-                          "Integer Integer64 Real String Date DateTime Time");
-  driver->SetMetadataItem(GDAL_DMD_CREATIONFIELDDATASUBTYPES, "Boolean");
+                          "Integer Integer64 Real String Date DateTime Time Binary");
+  driver->SetMetadataItem(GDAL_DMD_CREATIONFIELDDATASUBTYPES, "Boolean Int16 Float32");
   driver->SetMetadataItem(GDAL_DMD_OPENOPTIONLIST,
                           "<OpenOptionList>"
                           "<Option name='CODEPAGE' type='string' default='GBK' "
-                          "description='8-bit code page of the file (iconv name)'/>"
+                          "description='8-bit code page of the file (GBK, GB18030, UTF-8, CP1252, any iconv "
+                          "name)'/>"
                           "</OpenOptionList>");
   driver->SetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST,
                           "<LayerCreationOptionList>"
                           "<Option name='CODEPAGE' type='string' default='GBK' "
-                          "description='8-bit code page for field names and strings (iconv name)'/>"
+                          "description='8-bit code page for field names, strings and notes (GB18030 holds "
+                          "every character)'/>"
+                          "<Option name='LOSSY' type='boolean' default='NO' "
+                          "description='Store what the file cannot hold with changes (characters as ?, "
+                          "notes cut, unwritable shapes skipped), each kind reported, instead of "
+                          "failing'/>"
                           "</LayerCreationOptionList>");
   driver->pfnIdentify = Identify;
   driver->pfnOpen = Open;

@@ -3,33 +3,30 @@
 #include <cpl_error.h>
 #include <cpl_string.h>
 
-#include <cstdint>
 #include <exception>
 
-#include "Encoding.h"
-#include "GeoJsonImport.h"
-#include "OgrValues.h"
-#include "Output.h"
+#include "OutputFile.h"
 
-namespace terrix::ogr {
+namespace Terrix::Ogr {
 
 namespace {
 
-constexpr const char* kDefaultCodePage = "GBK";
 constexpr const char* kToolPrefix = "terrix:";
 
-bool IsToolField(const char* name) {
-  return std::string(name).rfind(kToolPrefix, 0) == 0;
-}
-
-bool FitsLong(std::int64_t v) {
-  return v >= INT32_MIN && v <= INT32_MAX;
+void Warn(const std::string& message) {
+  CPLError(CE_Warning, CPLE_AppDefined, "%s", message.c_str());
 }
 
 }  // namespace
 
-WriteLayer::WriteLayer(const char* name, OGRwkbGeometryType geometryType, const std::string& codePage)
-    : codePage_(codePage) {
+WriteLayer::WriteLayer(const std::string& path, const char* name, OGRwkbGeometryType geometryType,
+                       const Convert::WriteOptions& options)
+    : path_(path) {
+  diagnostics_.sink = Warn;
+  FileKind kind = FileKind::Line;
+  const bool decided = KindOfGeometryType(geometryType, kind);
+  writer_ = std::make_unique<Convert::FeatureWriter>(
+      path, decided ? std::optional<FileKind>(kind) : std::nullopt, options, diagnostics_);
   SetDescription(name);
   defn_ = new OGRFeatureDefn(name);
   defn_->Reference();
@@ -42,30 +39,32 @@ WriteLayer::~WriteLayer() {
 
 int WriteLayer::TestCapability(const char* capability) {
   return EQUAL(capability, OLCSequentialWrite) || EQUAL(capability, OLCCreateField) ||
-         EQUAL(capability, OLCStringsAsUTF8);
+         EQUAL(capability, OLCStringsAsUTF8) || EQUAL(capability, OLCFastFeatureCount) ||
+         // Curves arrive as they are, so that linearising them is reported.
+         EQUAL(capability, OLCCurveGeometries);
+}
+
+void WriteLayer::Fail(const char* what) {
+  failed_ = true;
+  CPLError(CE_Failure, CPLE_AppDefined, "%s; %s is not written", what, path_.c_str());
 }
 
 OGRErr WriteLayer::CreateField(OGRFieldDefn* field, int) {
-  defn_->AddFieldDefn(field);
-  beyondLong_.push_back(false);
-  return OGRERR_NONE;
-}
-
-OGRErr WriteLayer::ICreateFeature(OGRFeature* feature) {
+  if (!writer_) return OGRERR_FAILURE;
   try {
-    Json properties = Json::object();
-    for (int i = 0; i < defn_->GetFieldCount(); ++i) {
-      Json value = ValueOf(*feature, i);
-      if (value.is_number_integer() && !FitsLong(value.get<std::int64_t>()))
-        beyondLong_[static_cast<std::size_t>(i)] = true;
-      properties[defn_->GetFieldDefn(i)->GetNameRef()] = std::move(value);
-    }
-    const OGRGeometry* geometry = feature->GetGeometryRef();
-    if (firstGeometryType_ == wkbNone && geometry != nullptr && !geometry->IsEmpty())
-      firstGeometryType_ = geometry->getGeometryType();
-    feature->SetFID(static_cast<GIntBig>(features_.size()));
-    features_.push_back(
-        Json{{"type", "Feature"}, {"geometry", GeometryJson(geometry)}, {"properties", properties}});
+    Convert::FieldType declared = Convert::FieldType::String;
+    FieldPlan plan = PlanOf(*field, declared);
+    const std::string name = field->GetNameRef();
+    if (name.rfind(kToolPrefix, 0) == 0 && name != kNoteField)
+      Warn(path_ + ": field " + Convert::Quoted(name) +
+           " is not written: names starting with \"terrix:\" are reserved for the format's tools");
+    if (plan.asText)
+      Warn(path_ + ": field " + Convert::Quoted(name) + " of type " +
+           OGRFieldDefn::GetFieldTypeName(plan.type) +
+           " is stored as text (its values as OGR writes them): the format has no such type");
+    plan.writerField = writer_->AddField(name, declared);
+    defn_->AddFieldDefn(field);
+    plans_.push_back(plan);
     return OGRERR_NONE;
   } catch (const std::exception& e) {
     CPLError(CE_Failure, CPLE_AppDefined, "%s", e.what());
@@ -73,29 +72,44 @@ OGRErr WriteLayer::ICreateFeature(OGRFeature* feature) {
   }
 }
 
-bool WriteLayer::WriteFile(const std::string& path) {
+OGRErr WriteLayer::ICreateFeature(OGRFeature* feature) {
+  if (failed_ || !writer_) {
+    CPLError(CE_Failure, CPLE_AppDefined, "%s: not written, as an earlier feature was refused",
+             path_.c_str());
+    return OGRERR_FAILURE;
+  }
   try {
-    ImportKind kind = ImportKind::Table;
-    if (!KindOfGeometryType(defn_->GetGeomType(), kind)) KindOfGeometryType(firstGeometryType_, kind);
-    FileEncodingScope scope(codePage_);
-    std::vector<FieldPlan> plans;
-    for (int i = 0; i < defn_->GetFieldCount(); ++i) {
-      const OGRFieldDefn& field = *defn_->GetFieldDefn(i);
-      if (IsToolField(field.GetNameRef())) continue;
-      plans.push_back(FieldPlan{field.GetNameRef(),
-                                TypeCodeForField(field, beyondLong_[static_cast<std::size_t>(i)]), 0, true});
+    Convert::GeometryInput& shape = writer_->Shape();
+    if (const OGRGeometry* geometry = feature->GetGeometryRef(); geometry != nullptr)
+      if (AddGeometry(*geometry, shape)) ++linearised_;
+    const int fields = std::min(feature->GetFieldCount(), static_cast<int>(plans_.size()));
+    for (int i = 0; i < fields; ++i) {
+      if (!feature->IsFieldSetAndNotNull(i)) continue;
+      const FieldPlan& plan = plans_[static_cast<std::size_t>(i)];
+      ValueFromField(*feature, i, plan, writer_->ValueOf(plan.writerField));
     }
-    SizeFields(plans, features_);
-    if (kind == ImportKind::Table && plans.empty() && !features_.empty()) {
-      CPLError(CE_Failure, CPLE_AppDefined,
-               "%s: a table file keeps its rows as attribute records: it needs fields", path.c_str());
-      return false;
-    }
-    const ImportReport report = WriteFeatures(features_, plans, path, kind);
-    if (report.skipped > 0)
-      CPLError(CE_Warning, CPLE_AppDefined,
-               "%s: %ld features without a geometry of the file's kind were not written", path.c_str(),
-               report.skipped);
+    const GIntBig fid = feature->GetFID();
+    const GIntBig index = writer_->FeatureCount();
+    if (fid != OGRNullFID) writer_->SetFeatureId(fid);
+    writer_->Commit();
+    if (fid == OGRNullFID) feature->SetFID(index);
+    return OGRERR_NONE;
+  } catch (const std::exception& e) {
+    Fail(e.what());
+    return OGRERR_FAILURE;
+  }
+}
+
+bool WriteLayer::Finish() {
+  if (!writer_) return false;
+  std::unique_ptr<Convert::FeatureWriter> writer = std::move(writer_);
+  if (failed_) return false;  // the writer leaves nothing behind
+  try {
+    if (linearised_ > 0)
+      Warn(path_ + ": " + std::to_string(linearised_) + (linearised_ == 1 ? " feature" : " features") +
+           " with curves: the curves were replaced by line segments (the format holds straight segments "
+           "only)");
+    writer->Finish();
     return true;
   } catch (const std::exception& e) {
     CPLError(CE_Failure, CPLE_AppDefined, "%s", e.what());
@@ -105,7 +119,7 @@ bool WriteLayer::WriteFile(const std::string& path) {
 
 WriteDataset* WriteDataset::Create(const std::string& path) {
   try {
-    PendingOutput probe(path);  // a file beside the destination, removed again
+    Convert::OutputFile probe(path);  // a file beside the destination, removed again
   } catch (const std::exception& e) {
     CPLError(CE_Failure, CPLE_OpenFailed, "%s", e.what());
     return nullptr;
@@ -117,10 +131,15 @@ WriteDataset* WriteDataset::Create(const std::string& path) {
 }
 
 WriteDataset::~WriteDataset() {
-  if (layer_) layer_->WriteFile(path_);
+  WriteDataset::FlushCache(true);
+}
+
+void WriteDataset::FlushCache(bool atClosing) {
+  if (atClosing && layer_) layer_->Finish();
 }
 
 int WriteDataset::TestCapability(const char* capability) {
+  if (EQUAL(capability, ODsCCurveGeometries)) return TRUE;
   return EQUAL(capability, ODsCCreateLayer) && !layer_;
 }
 
@@ -130,15 +149,18 @@ OGRLayer* WriteDataset::ICreateLayer(const char* name, OGRSpatialReference*, OGR
     CPLError(CE_Failure, CPLE_NotSupported, "%s: a map file holds one layer", path_.c_str());
     return nullptr;
   }
-  const std::string codePage = CSLFetchNameValueDef(options, "CODEPAGE", kDefaultCodePage);
+  Convert::WriteOptions write;
+  write.codePage = CSLFetchNameValueDef(options, "CODEPAGE", Convert::CodePage::kDefault);
+  write.lossy = CPLTestBool(CSLFetchNameValueDef(options, "LOSSY", "NO"));
+  write.codePageOption = "the layer creation option CODEPAGE set to";
+  write.lossyOption = "the layer creation option LOSSY=YES";
   try {
-    FileEncodingScope check(codePage);
+    layer_ = std::make_unique<WriteLayer>(path_, name, geometryType, write);
   } catch (const std::exception& e) {
-    CPLError(CE_Failure, CPLE_IllegalArg, "%s: %s", path_.c_str(), e.what());
+    CPLError(CE_Failure, CPLE_IllegalArg, "%s", e.what());
     return nullptr;
   }
-  layer_ = std::make_unique<WriteLayer>(name, geometryType, codePage);
   return layer_.get();
 }
 
-}  // namespace terrix::ogr
+}  // namespace Terrix::Ogr
