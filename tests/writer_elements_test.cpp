@@ -7,6 +7,7 @@
 
 #include "WriterTestSupport.h"
 #include "terrix/ResultCodes.h"
+#include "writer/ArcCoordinates.h"
 
 using namespace Terrix;
 using writer_support::FileView;
@@ -94,7 +95,8 @@ TEST_F(WriterElements, FirstPointSetsTheWholeExtentAndLongNotesFit) {
 TEST_F(WriterElements, LinesTakeTheirPartsVertexRanges) {
   ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
   const writer_support::GeometryPtr four = writer_support::Geo(writer_support::Ramp(4), {0});
-  const writer_support::GeometryPtr two = writer_support::Geo(writer_support::Ramp(2, 100), {});  // no part table: all vertices
+  const writer_support::GeometryPtr two =
+      writer_support::Geo(writer_support::Ramp(2, 100), {});  // no part table: all vertices
   const writer_support::GeometryPtr parts = writer_support::Geo(writer_support::Ramp(12, 10), {0, 5, 9});
   TERRIX_LineInfo shown = line;
   std::memset(shown.display1, 0x33, sizeof shown.display1);
@@ -120,10 +122,11 @@ TEST_F(WriterElements, LinesTakeTheirPartsVertexRanges) {
 
 TEST_F(WriterElements, MalformedGeometriesStayInsideTheirArrays) {
   ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
-  const writer_support::GeometryPtr wild = writer_support::Geo(writer_support::Ramp(5), {0, 9, 3, -4});  // starts beyond and before the vertices
-  EXPECT_EQ(w.AddArcInfo(line, *wild, 1), Result::PartSkipped);      // [9, 3) -> empty
-  EXPECT_EQ(w.AddArcInfo(line, *wild, 2), Result::PartSkipped);      // [3, -4) -> empty
-  EXPECT_EQ(w.AddArcInfo(line, *wild, 3), Result::PartSkipped);      // [-4, 5) -> 0..4
+  const writer_support::GeometryPtr wild =
+      writer_support::Geo(writer_support::Ramp(5), {0, 9, 3, -4});  // starts beyond and before the vertices
+  EXPECT_EQ(w.AddArcInfo(line, *wild, 1), Result::PartSkipped);     // [9, 3) -> empty
+  EXPECT_EQ(w.AddArcInfo(line, *wild, 2), Result::PartSkipped);     // [3, -4) -> empty
+  EXPECT_EQ(w.AddArcInfo(line, *wild, 3), Result::PartSkipped);     // [-4, 5) -> 0..4
   const writer_support::GeometryPtr noArrays = writer_support::Geo({}, {});
   noArrays->vertexCount = 50;  // no x and y arrays behind it
   EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::Success);
@@ -157,7 +160,8 @@ TEST_F(WriterElements, ElementsOfAnotherKindAreRefused) {
 
 TEST_F(WriterElements, PolygonsArcsAndLists) {
   ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
-  const writer_support::GeometryPtr threeRings = writer_support::Geo(writer_support::Ramp(13), {0, 5, 9}, {5, 3, 3});
+  const writer_support::GeometryPtr threeRings =
+      writer_support::Geo(writer_support::Ramp(13), {0, 5, 9}, {5, 3, 3});
   const writer_support::GeometryPtr oneRing = writer_support::Geo(writer_support::Ramp(4, 50), {0});
   TERRIX_RegInfo shown = region;
   std::memset(shown.display, 0x77, sizeof shown.display);
@@ -219,3 +223,31 @@ TEST_F(WriterElements, PolyArcAddsOneArcAndCountsOnlyArcs) {
 }
 
 }  // namespace
+
+// The coordinates of the arcs grow in blocks: an arc larger than a block gets
+// one of its own, values come back in order, and a refused element's values
+// are dropped across block ends.
+TEST(ArcCoordinates, BlocksKeepOrderAndDropTheLastValues) {
+  Terrix::detail::ArcCoordinates c;
+  std::vector<double> expected;
+  for (std::size_t n : {std::size_t{3}, std::size_t{1} << 20, std::size_t{5}, (std::size_t{1} << 21) + 7}) {
+    double* at = c.Append(n);
+    for (std::size_t i = 0; i < n; ++i) at[i] = static_cast<double>(expected.size() + i);
+    for (std::size_t i = 0; i < n; ++i) expected.push_back(static_cast<double>(expected.size()));
+  }
+  ASSERT_EQ(c.size(), expected.size());
+  c.Truncate(expected.size() - ((std::size_t{1} << 21) + 7) - 2);
+  expected.resize(c.size());
+  std::vector<double> got;
+  int blocks = 0;
+  EXPECT_TRUE(c.ForEachBlock([&](const double* v, std::size_t n) {
+    ++blocks;
+    got.insert(got.end(), v, v + n);
+    return true;
+  }));
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(blocks, 3) << "the oversized arc's block went with it, the one before keeps 3 of its 5";
+  EXPECT_FALSE(c.ForEachBlock([](const double*, std::size_t) { return false; }));
+  c.Release();
+  EXPECT_TRUE(c.empty());
+}

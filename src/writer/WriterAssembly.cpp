@@ -215,8 +215,8 @@ std::int32_t Terrix_Writer::WriteGeometry() {
     case format::FileKind::Line:
     case format::FileKind::Region:
       s.file.Seek(start);
-      if (!s.arcCoordinates.empty())
-        ok = s.file.Write(s.arcCoordinates.data(), s.arcCoordinates.size() * sizeof(double));
+      ok = s.arcCoordinates.ForEachBlock(
+          [&](const double* values, std::size_t count) { return s.file.Write(values, count * sizeof(double)); });
       // The arc lists follow the last arc's points directly.
       if (ok && s.kind == format::FileKind::Region && !s.regionArcList.empty())
         ok = s.file.Write(s.regionArcList.data(), s.regionArcList.size() * sizeof(std::int32_t));

@@ -31,7 +31,7 @@ class CollectionMark {
     s.pointInfos.resize(points_);
     s.lineInfos.resize(lines_);
     s.regionInfos.resize(regions_);
-    s.arcCoordinates.resize(coordinates_);
+    s.arcCoordinates.Truncate(coordinates_);
     s.regionArcList.resize(arcList_);
     s.noteText.resize(noteText_);
     s.extent = extent_;
@@ -99,8 +99,7 @@ std::int64_t AppendArc(detail::WriterState& s, TERRIX_LineInfo record, const Geo
   record.pointCount = static_cast<std::int32_t>(n);
   record.pointOffset =
       static_cast<std::uint32_t>(format::kCoordinatePairSize * pointsBefore + format::kCoordinateLeadBytes);
-  s.arcCoordinates.resize(firstValue + 2 * static_cast<std::size_t>(n));
-  double* out = s.arcCoordinates.data() + firstValue;
+  double* out = s.arcCoordinates.Append(2 * static_cast<std::size_t>(n));
   for (std::int64_t i = range.begin; i < range.end; ++i) {
     *out++ = g.x[i];
     *out++ = g.y[i];

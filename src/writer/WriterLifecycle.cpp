@@ -54,7 +54,7 @@ void WriterState::Reset() {
   Release(pointInfos);
   Release(lineInfos);
   Release(regionInfos);
-  Release(arcCoordinates);
+  arcCoordinates.Release();
   Release(regionArcList);
   Release(noteText);
   fieldHead = TERRIX_FieldHead{};

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/File.h"
+#include "writer/ArcCoordinates.h"
 #include "format/Layout.h"
 #include "terrix/Records.h"
 
@@ -41,7 +42,7 @@ struct WriterState {
   std::vector<TERRIX_RegInfo> regionInfos;
   /// The points of all lines or arcs back to back, x then y, in lineInfos order:
   /// exactly the coordinate part of section 1. Its size is D, the f64 count.
-  std::vector<double> arcCoordinates;
+  ArcCoordinates arcCoordinates;
   /// The arc lists of all polygons back to back; the polygon records hold offsets
   /// into this list until they are written (WriteGeomInfo adds the coordinate part).
   std::vector<std::int32_t> regionArcList;
