@@ -26,6 +26,7 @@
 
 #include "builder/AttributeSection.h"
 #include "builder/ElementRecords.h"
+#include "support/Command.h"
 
 namespace {
 
@@ -44,18 +45,13 @@ class GdalEnvironment : public ::testing::Environment {
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GdalEnvironment);
 
-struct CommandRun {
-  int status;
-  std::string out;
-};
+using support::CommandRun;
 
+// A GDAL program's run, with what it printed on both streams in `out`.
 CommandRun Command(const std::string& command) {
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  std::string out;
-  char buffer[4096];
-  while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-  const int status = pipe != nullptr ? pclose(pipe) : -1;
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+  CommandRun run = support::RunCommand(command);
+  run.out += run.err;
+  return run;
 }
 
 // The lines a GDAL program printed for CPLError warnings.

@@ -16,6 +16,7 @@
 #include "builder/AttributeSection.h"
 #include "builder/ElementRecords.h"
 #include "builder/StyleFileBuilder.h"
+#include "support/Command.h"
 
 using Json = nlohmann::ordered_json;
 using namespace Terrix::Tool;
@@ -31,26 +32,11 @@ Json ReadJson(const std::string& path) {
   return Json::parse(in);
 }
 
-struct ToolRun {
-  int status;
-  std::string out, err;
-};
+using ToolRun = support::CommandRun;
 
 // Runs the tool with a shell's arguments; standard input from `input` when given.
 ToolRun Tool(const std::string& args, const std::string& input = "") {
-  static int n = 0;
-  const std::string base = "/tmp/terrix-tool-test-" + std::to_string(::getpid()) + "-" + std::to_string(n++);
-  std::string command = kTool + " " + args + " >" + base + ".out 2>" + base + ".err";
-  if (!input.empty()) command += " <" + input;
-  const int status = std::system(command.c_str());
-  auto slurp = [](const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    std::remove(path.c_str());
-    return s.str();
-  };
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(base + ".out"), slurp(base + ".err")};
+  return support::RunCommand(kTool + " " + args, input);
 }
 
 bool Exists(const std::string& path) {
