@@ -137,6 +137,24 @@ class Formatter {
     return std::isfinite(s.x[0]) && std::isfinite(s.y[0]) ? PartProblem::None : PartProblem::NotFinite;
   }
 
+  // The kept polygons, in GeoJSON's or WKT's brackets: a polygon is its rings
+  // in brackets, several polygons are a list of them in brackets.
+  template <typename Ring>
+  void AppendPolygons(std::string& out, char open, char close, const char* separator, Ring ring) const {
+    const std::size_t polygons = keptStarts_.size() - 1;
+    if (polygons > 1) out += open;
+    for (std::size_t p = 0; p < polygons; ++p) {
+      if (p > 0) out += separator;
+      out += open;
+      for (std::size_t k = keptStarts_[p]; k < keptStarts_[p + 1]; ++k) {
+        if (k > keptStarts_[p]) out += separator;
+        ring(k);
+      }
+      out += close;
+    }
+    if (polygons > 1) out += close;
+  }
+
   void RingPositions(std::string& out, std::size_t k) const {
     const Range r = kept_[k];
     out += '[';
@@ -183,30 +201,13 @@ class Formatter {
       }
       case ShapeType::Polygon: {
         KeptPolygons();
-        const std::size_t polygons = keptStarts_.size() - 1;
-        if (polygons == 0) {
+        if (keptStarts_.size() < 2) {
           out += "null";
           return;
         }
-        auto polygon = [&](std::size_t p) {
-          out += '[';
-          for (std::size_t k = keptStarts_[p]; k < keptStarts_[p + 1]; ++k) {
-            if (k > keptStarts_[p]) out += ',';
-            RingPositions(out, k);
-          }
-          out += ']';
-        };
-        if (polygons == 1) {
-          out += "{\"type\":\"Polygon\",\"coordinates\":";
-          polygon(0);
-        } else {
-          out += "{\"type\":\"MultiPolygon\",\"coordinates\":[";
-          for (std::size_t p = 0; p < polygons; ++p) {
-            if (p > 0) out += ',';
-            polygon(p);
-          }
-          out += ']';
-        }
+        out += keptStarts_.size() == 2 ? "{\"type\":\"Polygon\",\"coordinates\":"
+                                       : "{\"type\":\"MultiPolygon\",\"coordinates\":";
+        AppendPolygons(out, '[', ']', ",", [&](std::size_t k) { RingPositions(out, k); });
         out += '}';
         return;
       }
@@ -221,28 +222,28 @@ class Formatter {
       case ValueKind::Null:
         out += "null";
         return;
-      case ValueKind::Integer:
-      case ValueKind::Integer64:
-        AppendInteger(out, v.integer);
+      case ValueKind::Text:
+        AppendJsonString(out, v.bytes);
         return;
       case ValueKind::Real:
         if (!std::isfinite(v.real)) {
           ++changes_.nonFinite[field];
           out += "null";
-        } else if (reader_.Fields()[field].row->json == JsonForm::Float) {
-          AppendShortestFloat(out, static_cast<float>(v.real));
-        } else {
-          AppendShortest(out, v.real);
+          return;
         }
-        return;
+        if (reader_.Fields()[field].row->json == JsonForm::Float) {
+          AppendShortestFloat(out, static_cast<float>(v.real));
+          return;
+        }
+        [[fallthrough]];
+      case ValueKind::Integer:
+      case ValueKind::Integer64:
       case ValueKind::Bool:
-        out += v.integer != 0 ? "true" : "false";
-        return;
-      case ValueKind::Text:
-        AppendJsonString(out, v.bytes);
+        // Numbers and booleans are JSON as their text is.
+        AppendAsText(out, v);
         return;
       default:
-        // Dates, times and binary values as their text.
+        // Dates, times and binary values as strings of their text.
         scratch_.clear();
         AppendAsText(scratch_, v);
         AppendJsonString(out, scratch_);
@@ -317,25 +318,13 @@ class Formatter {
       }
       case ShapeType::Polygon: {
         if (s.vertexCount > 0) KeptPolygons();
-        const std::size_t polygons = s.vertexCount > 0 ? keptStarts_.size() - 1 : 0;
-        if (polygons == 0) {
+        if (s.vertexCount == 0 || keptStarts_.size() < 2) {
           out += "POLYGON EMPTY";
           return;
         }
-        auto polygon = [&](std::size_t p) {
-          out += '(';
-          for (std::size_t k = keptStarts_[p]; k < keptStarts_[p + 1]; ++k) {
-            if (k > keptStarts_[p]) out += ", ";
-            WktPositions(out, kept_[k], unclosed_[k]);
-          }
-          out += ')';
-        };
-        out += polygons == 1 ? "POLYGON " : "MULTIPOLYGON (";
-        for (std::size_t p = 0; p < polygons; ++p) {
-          if (p > 0) out += ", ";
-          polygon(p);
-        }
-        if (polygons > 1) out += ')';
+        out += keptStarts_.size() == 2 ? "POLYGON " : "MULTIPOLYGON ";
+        AppendPolygons(out, '(', ')', ", ",
+                       [&](std::size_t k) { WktPositions(out, kept_[k], unclosed_[k]); });
         return;
       }
       default:
