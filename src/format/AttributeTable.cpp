@@ -9,7 +9,7 @@
 
 namespace Terrix::format {
 
-int AttributeTableEntry(int kind, int selector) {
+int AttributeTableEntry(FileKind kind, int selector) {
   switch (kind) {
     case FileKind::Line:
     case FileKind::Network:

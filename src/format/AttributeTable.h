@@ -11,6 +11,7 @@
 
 #include "core/File.h"
 #include "format/HeadArea.h"
+#include "terrix/FileKind.h"
 #include "terrix/Records.h"
 
 namespace Terrix::format {
@@ -25,7 +26,7 @@ constexpr int Table = 7;
 
 /// Directory entry of the table that `selector` names in a file of `kind`, or
 /// -1 when that kind of file has no such table.
-int AttributeTableEntry(int kind, int selector);
+int AttributeTableEntry(FileKind kind, int selector);
 
 /// Kinds of value reads: strings and texts are trimmed of spaces, every
 /// other read gets the stored bytes as they are.

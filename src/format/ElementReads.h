@@ -44,7 +44,7 @@ struct LineReadOptions {
 
 struct ElementReadRules {
   /// The kind whose tables are loaded and whose notes are read.
-  int kind = 0;
+  FileKind kind = FileKind::Line;
   NetworkNodes nodes = NetworkNodes::AsPoints;
   IndexRule indices = IndexRule::ByKind;
   LineReadOptions lines;

@@ -5,7 +5,7 @@
 
 namespace Terrix::format {
 
-int KindTableEntry(int kind, KindPolicy policy) {
+int KindTableEntry(FileKind kind, KindPolicy policy) {
   switch (kind) {
     case FileKind::Line:
       return AttributeTableEntry(kind, TableSelector::LineOrArc);

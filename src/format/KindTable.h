@@ -16,7 +16,7 @@ namespace Terrix::format {
 /// of a region file, the node table (5) of a network file and the table (0)
 /// of a table file; -1 for any other kind, and for a network file under
 /// KindPolicy::Editable.
-int KindTableEntry(int kind, KindPolicy policy);
+int KindTableEntry(FileKind kind, KindPolicy policy);
 
 /// Loads head and descriptors of the table at directory entry `entry` (-1:
 /// none) unless a table is loaded already: Result::NotHandled without such an

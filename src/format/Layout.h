@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "terrix/FileKind.h"
 #include "terrix/Records.h"
 
 namespace Terrix::format {
@@ -12,22 +13,15 @@ namespace Terrix::format {
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "records are copied byte for byte: the files are little-endian");
 
-/// File kinds: the i16 kind field of TERRIX_HEAD.
-namespace FileKind {
-constexpr int Line = 0;
-constexpr int Point = 1;
-constexpr int Region = 2;
-constexpr int Network = 4;
-constexpr int Table = 7;
-}  // namespace FileKind
-
-constexpr std::size_t kMagicSize = 8;
-/// The magic of a file kind, or null for a kind the format does not have.
-const char* MagicOfKind(int kind);
+// The i16 kind field of TERRIX_HEAD holds a Terrix::FileKind; each kind has
+// its own magic in the first kMagicSize bytes.
+constexpr std::size_t kMagicSize = kMagicLength;  // 8
+/// The magic of a file kind, or null for a value that names no kind.
+const char* MagicOfKind(FileKind kind);
 
 // Head area, at offset 0 of every file. The readers walk it with relative skips.
 constexpr std::uint32_t kHeadSize = sizeof(TERRIX_HEAD);  // 20
-constexpr std::uint32_t kReservedAfterHead = 71;           // 20 .. 91
+constexpr std::uint32_t kReservedAfterHead = 71;          // 20 .. 91
 constexpr std::uint32_t kProjectionOffset = 91;
 constexpr std::uint32_t kCountsOffset = 260;
 constexpr std::uint32_t kExtentOffset = 304;
@@ -50,7 +44,8 @@ constexpr std::uint32_t kDirectoryEntrySize = sizeof(TERRIX_Part);  // 10
 // The layout the writer gives every file.
 constexpr std::uint32_t kWriterDirectoryOffset = 657;
 constexpr std::uint32_t kWriterDirectoryCount = 16;
-constexpr std::uint32_t kFirstSectionOffset = kWriterDirectoryOffset + kWriterDirectoryCount * kDirectoryEntrySize;
+constexpr std::uint32_t kFirstSectionOffset =
+    kWriterDirectoryOffset + kWriterDirectoryCount * kDirectoryEntrySize;
 static_assert(kFirstSectionOffset == 817);
 constexpr std::uint16_t kDirectoryFlag = 0xFFFF;
 
@@ -74,19 +69,19 @@ constexpr int TableEndMark = 1;  // table file: two zero bytes
 }  // namespace Section
 
 // Element and coordinate sections.
-constexpr std::uint32_t kPointRecordSize = sizeof(TERRIX_PntInfo);       // 93
-constexpr std::uint32_t kLineRecordSize = sizeof(TERRIX_LineInfo);       // 57
-constexpr std::uint32_t kRegionRecordSize = sizeof(TERRIX_RegInfo);      // 40
-constexpr std::uint32_t kNodeRecordSize = sizeof(TERRIX_NetPntInfo);     // 55
-constexpr std::uint32_t kTopologyRecordSize = sizeof(TERRIX_Topology);   // 24
-constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);        // 32
-constexpr std::uint32_t kCoordinatePairSize = 16;                        // f64 x, f64 y
-constexpr std::uint32_t kArcListValueSize = 4;                           // i32
+constexpr std::uint32_t kPointRecordSize = sizeof(TERRIX_PntInfo);      // 93
+constexpr std::uint32_t kLineRecordSize = sizeof(TERRIX_LineInfo);      // 57
+constexpr std::uint32_t kRegionRecordSize = sizeof(TERRIX_RegInfo);     // 40
+constexpr std::uint32_t kNodeRecordSize = sizeof(TERRIX_NetPntInfo);    // 55
+constexpr std::uint32_t kTopologyRecordSize = sizeof(TERRIX_Topology);  // 24
+constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);       // 32
+constexpr std::uint32_t kCoordinatePairSize = 16;                       // f64 x, f64 y
+constexpr std::uint32_t kArcListValueSize = 4;                          // i32
 constexpr std::uint32_t kNodeStyleBlockSize = 94;
 /// The 16-byte records the editing reader hands out as polygon labels: taken
 /// from the start of section 0 of a region file, one per arc record.
 constexpr std::uint32_t kRegionLabelSize = sizeof(TERRIX_RegExt);
-constexpr std::uint32_t kMaxNoteBytes = 259;  // notes are cut here and terminated
+constexpr std::uint32_t kMaxNoteBytes = 259;       // notes are cut here and terminated
 constexpr std::uint32_t kCoordinateLeadBytes = 2;  // the writer's first item is at offset 2
 constexpr std::uint8_t kStateInUse = 1;
 constexpr std::uint32_t kPerElementExtentSize = 32;
@@ -135,6 +130,8 @@ constexpr std::uint32_t kU32At43Value = 1;
 }  // namespace RingArc
 
 /// Element i of the interface is record i + 1: record 0 of each table is reserved.
-constexpr std::int64_t RecordOfElement(std::int64_t element) { return element + 1; }
+constexpr std::int64_t RecordOfElement(std::int64_t element) {
+  return element + 1;
+}
 
 }  // namespace Terrix::format

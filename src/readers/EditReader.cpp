@@ -30,17 +30,17 @@ void Terrix_Reader::Close() {
 int Terrix_Reader::GetInfo(int* count, int* shapeType, int* ticCount) {
   const format::OpenedMap& map = state_->map;
   const TERRIX_Element& c = map.head.counts;
-  const bool region = map.Kind() == format::FileKind::Region;
+  const bool region = map.Kind() == FileKind::Region;
   if (count != nullptr) format::StoreIndexCount(region ? c.regionRecordCount : c.elementRecordCount, count);
   if (shapeType != nullptr) {
     switch (map.Kind()) {
-      case format::FileKind::Point:
+      case FileKind::Point:
         *shapeType = ShapeType::Point;
         break;
-      case format::FileKind::Line:
+      case FileKind::Line:
         *shapeType = ShapeType::Line;
         break;
-      case format::FileKind::Region:
+      case FileKind::Region:
         *shapeType = ShapeType::Polygon;
         break;
       default:

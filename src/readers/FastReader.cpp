@@ -11,13 +11,13 @@ namespace Terrix {
 namespace {
 
 // The attribute table that each file kind starts with.
-std::int32_t DefaultTableSelector(int kind) {
+std::int32_t DefaultTableSelector(FileKind kind) {
   switch (kind) {
-    case format::FileKind::Point:
+    case FileKind::Point:
       return 1;
-    case format::FileKind::Region:
+    case FileKind::Region:
       return 2;
-    case format::FileKind::Table:
+    case FileKind::Table:
       return 7;
     default:
       return 0;  // line and network files: the line or arc table
@@ -43,15 +43,17 @@ void Terrix_FastReader::Close() {
   s.tableSelector = 0;
 }
 
-int Terrix_FastReader::GetShapeType() { return state_->map.Kind(); }
+int Terrix_FastReader::GetShapeType() {
+  return static_cast<int>(state_->map.Kind());
+}
 
 int Terrix_FastReader::GetPointCount(int* count) {
   const TERRIX_Element& c = state_->map.head.counts;
   switch (state_->map.Kind()) {
-    case format::FileKind::Point:
+    case FileKind::Point:
       format::StoreIndexCount(c.elementRecordCount, count);
       return c.elementCount;
-    case format::FileKind::Network:
+    case FileKind::Network:
       format::StoreIndexCount(c.nodeRecordCount, count);
       return c.nodeCount;
     default:
@@ -60,8 +62,8 @@ int Terrix_FastReader::GetPointCount(int* count) {
 }
 
 int Terrix_FastReader::GetArcCount(int* count) {
-  const int kind = state_->map.Kind();
-  if (kind != format::FileKind::Line && kind != format::FileKind::Region && kind != format::FileKind::Network)
+  const FileKind kind = state_->map.Kind();
+  if (kind != FileKind::Line && kind != FileKind::Region && kind != FileKind::Network)
     return Result::NotApplicable;
   const TERRIX_Element& c = state_->map.head.counts;
   format::StoreIndexCount(c.elementRecordCount, count);
@@ -69,7 +71,7 @@ int Terrix_FastReader::GetArcCount(int* count) {
 }
 
 int Terrix_FastReader::GetPolygonCount(int* count) {
-  if (state_->map.Kind() != format::FileKind::Region) return Result::NotApplicable;
+  if (state_->map.Kind() != FileKind::Region) return Result::NotApplicable;
   const TERRIX_Element& c = state_->map.head.counts;
   format::StoreIndexCount(c.regionRecordCount, count);
   return c.regionCount;
@@ -83,7 +85,9 @@ char Terrix_FastReader::GetProjectionInfo(MAP_PARAstruct* projection) {
   return state_->map.ProjectionInfo(projection);
 }
 
-int Terrix_FastReader::GetTicCount() { return state_->map.TicCount(); }
+int Terrix_FastReader::GetTicCount() {
+  return state_->map.TicCount();
+}
 
 std::int32_t Terrix_FastReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
   return state_->map.ReadTic(index, tic);

@@ -11,14 +11,14 @@ namespace Terrix {
 namespace {
 
 // The shape type code of a file kind, as the memory reader reports it.
-int ShapeTypeOfKind(int kind) {
+int ShapeTypeOfKind(FileKind kind) {
   switch (kind) {
-    case format::FileKind::Point:
+    case FileKind::Point:
       return ShapeType::Point;
-    case format::FileKind::Line:
-    case format::FileKind::Network:
+    case FileKind::Line:
+    case FileKind::Network:
       return ShapeType::Line;
-    case format::FileKind::Region:
+    case FileKind::Region:
       return ShapeType::Polygon;
     default:
       return -1;
@@ -47,7 +47,7 @@ void Terrix_MemReader::Close() {
   s.elements.Clear();
   s.attributes.Release();
   s.map.Close();
-  s.kind = 0;
+  s.kind = FileKind::Line;
 }
 
 int Terrix_MemReader::GetShapeType() {
@@ -94,7 +94,7 @@ std::int32_t Terrix_MemReader::GetTopoInfo(int index, TERRIX_Topology* topology)
 }
 
 void Terrix_MemReader::ReadAsPolyArc() {
-  state_->kind = format::FileKind::Line;
+  state_->kind = FileKind::Line;
 }
 
 }  // namespace Terrix

@@ -12,7 +12,7 @@ struct MemReaderState {
   format::OpenedMap map;
   /// The file kind the reader works with: the head's kind, or the line kind
   /// after ReadAsPolyArc.
-  int kind = 0;
+  FileKind kind = FileKind::Line;
 
   // Element tables.
   /// Point, line and polygon tables, and the node records of a network file

@@ -130,7 +130,7 @@ TERRIX_LineInfo RingArcTemplate() {
 
 /// The common refusals of element operations: no file, another kind, or a
 /// file already written.
-std::int32_t CheckElementKind(const detail::WriterState& s, int kind) {
+std::int32_t CheckElementKind(const detail::WriterState& s, FileKind kind) {
   if (!s.ready) return Result::CannotOpen;
   if (s.flushed || s.kind != kind) return Result::NotHandled;
   return Result::Success;
@@ -138,8 +138,8 @@ std::int32_t CheckElementKind(const detail::WriterState& s, int kind) {
 
 // The arc step of AddArcInfo and AddPolyArcInfo for a file of `kind`; when
 // memory runs out the collections are left as they were.
-std::int32_t AddOneArc(detail::WriterState& s, int kind, const TERRIX_LineInfo& record, const Geometry& geometry,
-                       int part) {
+std::int32_t AddOneArc(detail::WriterState& s, FileKind kind, const TERRIX_LineInfo& record,
+                       const Geometry& geometry, int part) {
   if (const std::int32_t rc = CheckElementKind(s, kind); rc != Result::Success) return rc;
   const CollectionMark mark(s);
   try {
@@ -156,7 +156,7 @@ std::int32_t AddOneArc(detail::WriterState& s, int kind, const TERRIX_LineInfo& 
 std::int32_t Terrix_Writer::AddPointInfo(TERRIX_PntInfo record, const Geometry& /*geometry*/,
                                          const char* noteText) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = CheckElementKind(s, format::FileKind::Point); rc != Result::Success) return rc;
+  if (const std::int32_t rc = CheckElementKind(s, FileKind::Point); rc != Result::Success) return rc;
   const CollectionMark mark(s);
   try {
     const std::size_t n = noteText != nullptr ? std::strlen(noteText) : 0;
@@ -185,7 +185,7 @@ std::int32_t Terrix_Writer::AddPointInfo(TERRIX_PntInfo record, const Geometry& 
 
 std::int32_t Terrix_Writer::AddArcInfo(TERRIX_LineInfo record, const Geometry& geometry, int part) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = AddOneArc(s, format::FileKind::Line, record, geometry, part); rc != Result::Success)
+  if (const std::int32_t rc = AddOneArc(s, FileKind::Line, record, geometry, part); rc != Result::Success)
     return rc;
   SetElementCounts(s.counts, s.lineInfos.size(), format::kWriterNodeRecordCount, 0);
   // Only a geometry of no part table or one part is a single line.
@@ -195,7 +195,7 @@ std::int32_t Terrix_Writer::AddArcInfo(TERRIX_LineInfo record, const Geometry& g
 
 std::int32_t Terrix_Writer::AddPolyArcInfo(TERRIX_LineInfo record, const Geometry& geometry, int part) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = AddOneArc(s, format::FileKind::Region, record, geometry, part); rc != Result::Success)
+  if (const std::int32_t rc = AddOneArc(s, FileKind::Region, record, geometry, part); rc != Result::Success)
     return rc;
   SetSectionZeroCounts(s.counts, s.lineInfos.size());
   return Result::Success;
@@ -203,7 +203,7 @@ std::int32_t Terrix_Writer::AddPolyArcInfo(TERRIX_LineInfo record, const Geometr
 
 std::int32_t Terrix_Writer::AddPolygonInfo(TERRIX_RegInfo record, const Geometry& geometry) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = CheckElementKind(s, format::FileKind::Region); rc != Result::Success) return rc;
+  if (const std::int32_t rc = CheckElementKind(s, FileKind::Region); rc != Result::Success) return rc;
   const CollectionMark mark(s);
   std::int32_t result = Result::Success;
   try {
