@@ -20,7 +20,7 @@ format::ValueBytes ValueOf(State& s, int record, int field, int kind) {
 /// One value reinterpreted as T: its stored bytes, missing ones zero.
 template <typename T, typename State>
 T TypedValue(State& s, int record, int field) {
-  return format::ValueAs<T>(ValueOf(s, record, field, format::ValueKind::Raw));
+  return format::ValueAs<T>(ValueOf(s, record, field, format::ReadAs::Raw));
 }
 
 }  // namespace Terrix::detail
@@ -32,13 +32,13 @@ T TypedValue(State& s, int record, int field) {
   }                                                                                                      \
   std::int32_t Class::GetFieldIndex(const wchar_t* name) { return state_->attributes.FindFieldIndex(name); } \
   const char* Class::ReadStringAttribute(int record, int field) {                                        \
-    return static_cast<const char*>(ReadAttribute(record, field, format::ValueKind::String));            \
+    return static_cast<const char*>(ReadAttribute(record, field, format::ReadAs::String));            \
   }                                                                                                      \
   const char* Class::ReadTextAttribute(int record, int field) {                                          \
-    return static_cast<const char*>(ReadAttribute(record, field, format::ValueKind::Text));              \
+    return static_cast<const char*>(ReadAttribute(record, field, format::ReadAs::Text));              \
   }                                                                                                      \
   void* Class::ReadBinareyAttribute(int record, int field) {                                             \
-    return ReadAttribute(record, field, format::ValueKind::Raw);                                         \
+    return ReadAttribute(record, field, format::ReadAs::Raw);                                         \
   }                                                                                                      \
   unsigned char Class::ReadByteAttribute(int record, int field) {                                        \
     return detail::TypedValue<unsigned char>(*state_, record, field);                                    \
