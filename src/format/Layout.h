@@ -111,23 +111,30 @@ constexpr double kWriterProjectionParam = 1.0;      // MAP_PARAstruct param141, 
 constexpr std::int32_t kWriterNodeRecordCount = 1;  // counts word 3: the node table's reserved record
 constexpr std::int32_t kWriterCounterWord9 = 1;     // counts word 9 once an element exists
 
-/// The arc record the writer gives every ring of a polygon (57 bytes, all zero except these
-/// display parameters and the state; point count and offset are set as for any arc).
-namespace RingArc {
-constexpr std::size_t kU16At22 = 22;
-constexpr std::uint16_t kU16At22Value = 1;
-constexpr std::size_t kU8At25 = 25;
-constexpr std::uint8_t kU8At25Value = 1;
-constexpr std::size_t kU32At26 = 26;
-constexpr std::uint32_t kU32At26Value = 1;
-constexpr std::size_t kF32At30 = 30;
-constexpr float kF32At30Value = 0.1f;  // bits 0x3DCCCCCD
-constexpr std::size_t kF32At35 = 35;
-constexpr std::size_t kF32At39 = 39;
-constexpr float kF32UnitValue = 1.0f;  // at 35 and 39
-constexpr std::size_t kU32At43 = 43;
-constexpr std::uint32_t kU32At43Value = 1;
-}  // namespace RingArc
+/// The display parameters of the arc record the writer gives every ring of a
+/// polygon: TERRIX_LineInfo::display1 (bytes 18 to 56) as the writer fills it.
+/// The rest of a ring arc is zero but for the state and the point count and
+/// offset, set as for any arc. A host cannot choose these values for ring
+/// arcs, and the library gives them no meaning of its own (only programs that
+/// draw the map interpret them), so each field is named by what it holds.
+#pragma pack(push, 1)
+struct RingArcDisplay {
+  std::uint8_t zero0[4] = {};
+  std::uint16_t shortOne = 1;  // 22
+  std::uint8_t zero1 = 0;
+  std::uint8_t byteOne = 1;   // 25
+  std::uint32_t longOne = 1;  // 26
+  float tenth = 0.1f;         // 30: bits 0x3DCCCCCD
+  std::uint8_t zero2 = 0;
+  float unitPair[2] = {1.0f, 1.0f};  // 35 and 39
+  std::uint32_t lastOne = 1;         // 43
+  std::uint8_t zero3[10] = {};       // 47 to 56
+};
+#pragma pack(pop)
+static_assert(sizeof(RingArcDisplay) == sizeof(TERRIX_LineInfo::display1));
+static_assert(offsetof(TERRIX_LineInfo, display1) + offsetof(RingArcDisplay, shortOne) == 22);
+static_assert(offsetof(TERRIX_LineInfo, display1) + offsetof(RingArcDisplay, tenth) == 30);
+static_assert(offsetof(TERRIX_LineInfo, display1) + offsetof(RingArcDisplay, lastOne) == 43);
 
 /// Element i of the interface is record i + 1: record 0 of each table is reserved.
 constexpr std::int64_t RecordOfElement(std::int64_t element) {

@@ -113,18 +113,10 @@ std::int64_t AppendArc(detail::WriterState& s, TERRIX_LineInfo record, const Geo
 /// The arc record of every ring of a polygon: in use, with the writer's fixed
 /// display parameters.
 TERRIX_LineInfo RingArcTemplate() {
-  namespace ra = format::RingArc;
-  std::uint8_t bytes[sizeof(TERRIX_LineInfo)] = {};
-  bytes[0] = format::kStateInUse;
-  std::memcpy(bytes + ra::kU16At22, &ra::kU16At22Value, sizeof ra::kU16At22Value);
-  std::memcpy(bytes + ra::kU8At25, &ra::kU8At25Value, sizeof ra::kU8At25Value);
-  std::memcpy(bytes + ra::kU32At26, &ra::kU32At26Value, sizeof ra::kU32At26Value);
-  std::memcpy(bytes + ra::kF32At30, &ra::kF32At30Value, sizeof ra::kF32At30Value);
-  std::memcpy(bytes + ra::kF32At35, &ra::kF32UnitValue, sizeof ra::kF32UnitValue);
-  std::memcpy(bytes + ra::kF32At39, &ra::kF32UnitValue, sizeof ra::kF32UnitValue);
-  std::memcpy(bytes + ra::kU32At43, &ra::kU32At43Value, sizeof ra::kU32At43Value);
-  TERRIX_LineInfo record;
-  std::memcpy(&record, bytes, sizeof record);
+  TERRIX_LineInfo record{};
+  record.state = format::kStateInUse;
+  const format::RingArcDisplay display;
+  std::memcpy(record.display1, &display, sizeof record.display1);
   return record;
 }
 
