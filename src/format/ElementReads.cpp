@@ -23,7 +23,7 @@ std::int32_t LineRoom(const CoordinateSection& coordinates, std::int32_t pointCo
 }
 
 std::int32_t ElementReader::Load() {
-  return LoadElementTables(map_, rules_.kind, rules_.nodes, tables_);
+  return LoadElementTables(map_, kind_, rules_.nodes, tables_);
 }
 
 bool ElementReader::PointIndexValid(int index) const {
@@ -115,7 +115,7 @@ std::int32_t ElementReader::ReadPoint(int index, TERRIX_PntInfo* info, Geometry*
 }
 
 std::int32_t ElementReader::ReadNote(int index, char* note) {
-  if (rules_.kind != FileKind::Point || !ElementInRange(index, map_.head.counts.elementRecordCount))
+  if (kind_ != FileKind::Point || !ElementInRange(index, map_.head.counts.elementRecordCount))
     return Result::IoError;
   Load();
   if (note == nullptr) return Result::Success;

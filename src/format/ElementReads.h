@@ -42,9 +42,8 @@ struct LineReadOptions {
   PointReads pointReads = PointReads::WholeRun;
 };
 
+/// What a reader's element reads do differently from another reader's.
 struct ElementReadRules {
-  /// The kind whose tables are loaded and whose notes are read.
-  FileKind kind = FileKind::Line;
   NetworkNodes nodes = NetworkNodes::AsPoints;
   IndexRule indices = IndexRule::ByKind;
   LineReadOptions lines;
@@ -62,11 +61,12 @@ bool ElementInRange(int index, std::int32_t recordCount);
 /// runs past the end of the file are not transferred and stay 0.0.
 std::int32_t LineRoom(const CoordinateSection& coordinates, std::int32_t pointCount, LineBound bound);
 
-/// The element side of an open reader: its map, its element tables and its rules.
+/// The element side of an open reader: its map, its element tables, the kind
+/// whose tables are loaded and whose notes are read, and its rules.
 class ElementReader {
  public:
-  ElementReader(OpenedMap& map, ElementTables& tables, const ElementReadRules& rules)
-      : map_(map), tables_(tables), rules_(rules) {}
+  ElementReader(OpenedMap& map, ElementTables& tables, FileKind kind, const ElementReadRules& rules)
+      : map_(map), tables_(tables), kind_(kind), rules_(rules) {}
 
   /// Loads the element tables once (ReadGeomInfo).
   std::int32_t Load();
@@ -130,6 +130,7 @@ class ElementReader {
 
   OpenedMap& map_;
   ElementTables& tables_;
+  FileKind kind_;
   ElementReadRules rules_;
 };
 

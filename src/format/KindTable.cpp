@@ -29,12 +29,4 @@ std::int32_t LoadTableAt(OpenedMap& map, int entry, AttributeTable& table) {
   return table.LoadHead(map.file, offset);
 }
 
-std::int32_t FieldCountAfter(std::int32_t rc, const AttributeTable& table) {
-  return rc == Result::Success ? table.FieldCount() : rc;
-}
-
-std::int32_t RecordCountAfter(std::int32_t rc, const AttributeTable& table) {
-  return rc == Result::Success ? table.RecordCount() : rc;
-}
-
 }  // namespace Terrix::format

@@ -23,8 +23,4 @@ int KindTableEntry(FileKind kind, KindPolicy policy);
 /// entry, else the code of AttributeTable::LoadHead.
 std::int32_t LoadTableAt(OpenedMap& map, int entry, AttributeTable& table);
 
-/// What GetFieldCount and GetRecordCount answer after a load that gave `rc`.
-std::int32_t FieldCountAfter(std::int32_t rc, const AttributeTable& table);
-std::int32_t RecordCountAfter(std::int32_t rc, const AttributeTable& table);
-
 }  // namespace Terrix::format

@@ -1,43 +1,33 @@
 // Everything a Terrix_Reader holds. Copies of a reader share one state.
 #pragma once
 
-#include "format/AttributeTable.h"
 #include "format/ElementChanges.h"
-#include "format/ElementReads.h"
-#include "format/ElementTables.h"
-#include "format/OpenedMap.h"
+#include "readers/ReaderCore.h"
 
 namespace Terrix::detail {
 
-struct EditReaderState {
-  format::OpenedMap map;
-
-  // Element tables.
-  /// Point, line and polygon tables, loaded on the first element read (or
-  /// change) and changed in memory until WriteGeomInfo.
-  format::ElementTables elements;
-  /// The 16-byte label records of a region file, loaded by GetPolyLab.
-  format::RegionLabels labels;
-
-  // Attribute table.
-  /// The table of the file kind: one record at a time, read from the file
-  /// whenever another record is asked for.
-  format::AttributeTable attributes{format::RecordAccess::OneRecord};
+/// The editing reader opens point, line, region and table files for update
+/// and reads through to the disk: points one coordinate at a time. It does
+/// not compare a line's count with the coordinate section (a line running
+/// past the end of the file reads as 0.0 there), and stops a polygon at an arc
+/// that is not in use. It reads the current attribute record from the file
+/// whenever another is asked for, and describes fields as they are stored.
+/// The element tables it loads it also changes in memory until WriteGeomInfo.
+constexpr ReaderProfile kEditReaderProfile = {
+    core::OpenMode::Update,
+    format::KindPolicy::Editable,
+    format::ElementReadRules{
+        format::NetworkNodes::AsPoints, format::IndexRule::ByKind,
+        format::LineReadOptions{format::LineBound::None, format::PointReads::ValueByValue},
+        format::PolygonReadOptions{format::InactiveArc::Stop, format::PointReads::ValueByValue}},
+    format::RecordAccess::OneRecord,
+    format::SignChecks::PassThrough,
 };
 
-/// The editing reader's element reads: the file opened for update is read
-/// through to the disk, so points are read one coordinate at a time; a line's
-/// count is not compared with the coordinate section (a line running past the
-/// end of the file reads as 0.0 there); a polygon stops at an arc that is not
-/// in use.
-inline format::ElementReader ElementsOf(EditReaderState& s) {
-  format::ElementReadRules rules;
-  rules.kind = s.map.Kind();
-  rules.nodes = format::NetworkNodes::AsPoints;
-  rules.indices = format::IndexRule::ByKind;
-  rules.lines = format::LineReadOptions{format::LineBound::None, format::PointReads::ValueByValue};
-  rules.polygons = format::PolygonReadOptions{format::InactiveArc::Stop, format::PointReads::ValueByValue};
-  return format::ElementReader(s.map, s.elements, rules);
-}
+struct EditReaderState {
+  ReaderCore core{kEditReaderProfile};
+  /// The 16-byte label records of a region file, loaded by GetPolyLab.
+  format::RegionLabels labels;
+};
 
 }  // namespace Terrix::detail

@@ -1,39 +1,30 @@
 // Everything a Terrix_MemReader holds. Copies of a reader share one state.
 #pragma once
 
-#include "format/AttributeTable.h"
-#include "format/ElementReads.h"
-#include "format/ElementTables.h"
-#include "format/OpenedMap.h"
+#include "readers/ReaderCore.h"
 
 namespace Terrix::detail {
 
-struct MemReaderState {
-  format::OpenedMap map;
-  /// The file kind the reader works with: the head's kind, or the line kind
-  /// after ReadAsPolyArc.
-  FileKind kind = FileKind::Line;
-
-  // Element tables.
-  /// Point, line and polygon tables, and the node records of a network file
-  /// as stored, loaded on the first element read for `kind`.
-  format::ElementTables elements;
-
-  // Attribute table.
-  /// The table of `kind`, read as one block on the first value read.
-  format::AttributeTable attributes{format::RecordAccess::WholeBlock};
+/// The memory reader opens files of every kind for reading. It loads the
+/// tables of the kind it reads the file as (so a region file read as a line
+/// file loads only its arcs), keeps network nodes as network points, and
+/// checks indices against the count record and the tables loaded; lines and
+/// polygons it reads as the fast reader does. It reads a table's records as
+/// one block, and describes fields as they are stored.
+constexpr ReaderProfile kMemReaderProfile = {
+    core::OpenMode::Read,
+    format::KindPolicy::AnyKind,
+    format::ElementReadRules{
+        format::NetworkNodes::AsNodes, format::IndexRule::ByLoadedTable,
+        format::LineReadOptions{format::LineBound::SectionLength, format::PointReads::WholeRun},
+        format::PolygonReadOptions{format::InactiveArc::Skip, format::PointReads::WholeRun}},
+    format::RecordAccess::WholeBlock,
+    format::SignChecks::PassThrough,
 };
 
-/// The memory reader's element reads: tables loaded for the reader's kind
-/// (so a region file read as a line file loads only its arcs), network nodes
-/// kept as network points, indices checked against the count record and the
-/// tables loaded; lines and polygons read as the fast reader reads them.
-inline format::ElementReader ElementsOf(MemReaderState& s) {
-  format::ElementReadRules rules;
-  rules.kind = s.kind;
-  rules.nodes = format::NetworkNodes::AsNodes;
-  rules.indices = format::IndexRule::ByLoadedTable;
-  return format::ElementReader(s.map, s.elements, rules);
-}
+struct MemReaderState {
+  /// ReadAsPolyArc makes the core read the file as a line file.
+  ReaderCore core{kMemReaderProfile};
+};
 
 }  // namespace Terrix::detail
