@@ -29,7 +29,7 @@ std::int32_t ElementReader::Load() {
 bool ElementReader::PointIndexValid(int index) const {
   const TERRIX_Element& counts = map_.head.counts;
   if (rules_.indices == IndexRule::ByLoadedTable) return ElementInRange(index, counts.elementRecordCount);
-  switch (map_.Kind()) {
+  switch (map_.head.Kind()) {
     case FileKind::Point:
       return ElementInRange(index, counts.elementRecordCount);
     case FileKind::Network:
@@ -40,12 +40,12 @@ bool ElementReader::PointIndexValid(int index) const {
 }
 
 bool ElementReader::LineIndexValid(int index) const {
-  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.Kind());
+  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.head.Kind());
   return kindHasLines && ElementInRange(index, map_.head.counts.elementRecordCount);
 }
 
 bool ElementReader::RegionIndexValid(int index) const {
-  const bool kindHasRegions = rules_.indices == IndexRule::ByLoadedTable || KindHasRegions(map_.Kind());
+  const bool kindHasRegions = rules_.indices == IndexRule::ByLoadedTable || KindHasRegions(map_.head.Kind());
   return kindHasRegions && ElementInRange(index, map_.head.counts.regionRecordCount);
 }
 
@@ -169,7 +169,7 @@ std::int32_t ElementReader::ReadNetPoint(int index, TERRIX_PntInfo* info, Geomet
 
 std::int32_t ElementReader::ReadArc(int arc, std::int32_t* count, double* points, int roomPoints) {
   const std::int64_t record = arc < 0 ? -static_cast<std::int64_t>(arc) : arc;
-  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.Kind());
+  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.head.Kind());
   if (!kindHasLines || record < 1 ||
       record > static_cast<std::int64_t>(map_.head.counts.elementRecordCount) - 1)
     return Result::IoError;

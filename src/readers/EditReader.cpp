@@ -32,10 +32,10 @@ void Terrix_Reader::Close() {
 int Terrix_Reader::GetInfo(int* count, int* shapeType, int* ticCount) {
   const format::OpenedMap& map = state_->core.map;
   const TERRIX_Element& c = map.head.counts;
-  const bool region = map.Kind() == FileKind::Region;
+  const bool region = map.head.Kind() == FileKind::Region;
   if (count != nullptr) format::StoreIndexCount(region ? c.regionRecordCount : c.elementRecordCount, count);
   if (shapeType != nullptr) {
-    switch (map.Kind()) {
+    switch (map.head.Kind()) {
       case FileKind::Point:
         *shapeType = ShapeType::Point;
         break;

@@ -26,7 +26,7 @@ std::int32_t Terrix_Reader::GetFieldInfo(int field, wchar_t* name, int* width, i
 }
 
 std::int32_t Terrix_Reader::GetFieldIndex(const wchar_t* name) {
-  return state_->core.FieldIndex(name);
+  return state_->core.attributes.FindFieldIndex(name);
 }
 
 void* Terrix_Reader::ReadAttribute(int record, int field, int kind) {

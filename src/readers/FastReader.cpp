@@ -38,7 +38,7 @@ std::int32_t Terrix_FastReader::Open(const wchar_t* path) {
 std::int32_t Terrix_FastReader::ReadHeadInfo() {
   detail::FastReaderState& s = *state_;
   const std::int32_t rc = s.core.ReadHead();
-  if (s.core.map.head.kindAccepted) s.tableSelector = DefaultTableSelector(s.core.map.Kind());
+  if (s.core.map.head.kindAccepted) s.tableSelector = DefaultTableSelector(s.core.map.head.Kind());
   return rc;
 }
 
@@ -49,13 +49,13 @@ void Terrix_FastReader::Close() {
 }
 
 int Terrix_FastReader::GetShapeType() {
-  return static_cast<int>(state_->core.map.Kind());
+  return static_cast<int>(state_->core.map.head.Kind());
 }
 
 int Terrix_FastReader::GetPointCount(int* count) {
   const format::OpenedMap& map = state_->core.map;
   const TERRIX_Element& c = map.head.counts;
-  switch (map.Kind()) {
+  switch (map.head.Kind()) {
     case FileKind::Point:
       format::StoreIndexCount(c.elementRecordCount, count);
       return c.elementCount;
@@ -69,14 +69,14 @@ int Terrix_FastReader::GetPointCount(int* count) {
 
 int Terrix_FastReader::GetArcCount(int* count) {
   const format::OpenedMap& map = state_->core.map;
-  if (!format::KindHasLines(map.Kind())) return Result::NotApplicable;
+  if (!format::KindHasLines(map.head.Kind())) return Result::NotApplicable;
   format::StoreIndexCount(map.head.counts.elementRecordCount, count);
   return map.head.counts.elementCount;
 }
 
 int Terrix_FastReader::GetPolygonCount(int* count) {
   const format::OpenedMap& map = state_->core.map;
-  if (!format::KindHasRegions(map.Kind())) return Result::NotApplicable;
+  if (!format::KindHasRegions(map.head.Kind())) return Result::NotApplicable;
   format::StoreIndexCount(map.head.counts.regionRecordCount, count);
   return map.head.counts.regionCount;
 }

@@ -51,7 +51,7 @@ std::int32_t Terrix_FastReader::GetFieldInfo(int field, wchar_t* name, int* widt
 }
 
 std::int32_t Terrix_FastReader::GetFieldIndex(const wchar_t* name) {
-  return state_->core.FieldIndex(name);
+  return state_->core.attributes.FindFieldIndex(name);
 }
 
 void* Terrix_FastReader::ReadAttribute(int record, int field, int kind) {

@@ -36,7 +36,7 @@ std::int32_t Terrix_MemReader::GetFieldInfo(int field, wchar_t* name, int* width
 }
 
 std::int32_t Terrix_MemReader::GetFieldIndex(const wchar_t* name) {
-  return state_->core.FieldIndex(name);
+  return state_->core.attributes.FindFieldIndex(name);
 }
 
 void* Terrix_MemReader::ReadAttribute(int record, int field, int kind) {

@@ -50,7 +50,7 @@ class ReaderCore {
 
   /// The kind the element reads and the attribute table of the kind go by:
   /// the head's, or the one given to TreatAs until the next ReadHead or Close.
-  FileKind ReadKind() const { return treatAs_ ? asKind_ : map.Kind(); }
+  FileKind ReadKind() const { return treatAs_ ? asKind_ : map.head.Kind(); }
   void TreatAs(FileKind kind) {
     treatAs_ = true;
     asKind_ = kind;
@@ -73,7 +73,6 @@ class ReaderCore {
   std::int32_t RecordCount(std::int32_t rc) const;
   /// GetFieldInfo under the profile's sign checks.
   std::int32_t DescribeField(int field, wchar_t* name, int* width, int* auxLength, int* auxByte) const;
-  std::int32_t FieldIndex(const wchar_t* name) const { return attributes.FindFieldIndex(name); }
   std::int32_t LoadRecords() { return attributes.LoadRecords(map.file); }
   std::int32_t FetchCurrentRecord() { return attributes.FetchCurrentRecord(map.file); }
 
