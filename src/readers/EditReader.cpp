@@ -1,5 +1,5 @@
 // Terrix_Reader (the editing reader): object, opening and head area queries.
-#include "readers/EditReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/Reader.h"
 #include "terrix/ResultCodes.h"
 

@@ -1,6 +1,6 @@
 // Terrix_Reader: the one attribute table of the file kind, each record read
 // from the file when it becomes the current one.
-#include "readers/EditReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/Reader.h"
 
 namespace Terrix {

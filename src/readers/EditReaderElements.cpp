@@ -1,7 +1,7 @@
 // Terrix_Reader: element reads (format::ElementReader under the editing
 // reader's profile), polygon labels, and changing element records in place.
 #include "format/ElementChanges.h"
-#include "readers/EditReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/Reader.h"
 
 namespace Terrix {

@@ -1,7 +1,7 @@
 // Terrix_FastReader: object, opening, head area queries and control points.
 #include "terrix/FastReader.h"
 
-#include "readers/FastReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {

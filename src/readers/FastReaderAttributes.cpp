@@ -2,7 +2,7 @@
 // reads. The table mechanics live in the reader core and format::AttributeTable;
 // this reader adds the table selector and reads each table's records as one
 // block.
-#include "readers/FastReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/FastReader.h"
 #include "terrix/ResultCodes.h"
 

@@ -1,7 +1,7 @@
 // Terrix_FastReader: loading the element tables and reading points, notes,
 // lines and polygons, as Geometry containers or well-known-binary records
 // (format::ElementReader under the fast reader's profile).
-#include "readers/FastReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/FastReader.h"
 
 namespace Terrix {

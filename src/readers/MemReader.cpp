@@ -1,7 +1,7 @@
 // Terrix_MemReader: object, opening, head area queries and control points.
 #include "terrix/MemReader.h"
 
-#include "readers/MemReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {

@@ -1,7 +1,7 @@
 // Terrix_MemReader: the one attribute table of the kind the reader reads the
 // file as (the node table of a network file), read as one block on the first
 // value read.
-#include "readers/MemReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/MemReader.h"
 #include "terrix/ResultCodes.h"
 

@@ -1,6 +1,6 @@
 // Terrix_MemReader: element reads (format::ElementReader under the memory
 // reader's profile), network points included.
-#include "readers/MemReaderState.h"
+#include "readers/ReaderStates.h"
 #include "terrix/MemReader.h"
 
 namespace Terrix {
