@@ -36,7 +36,6 @@ std::int32_t ReadArcList(core::File& file, const CoordinateSection& coordinates,
 
 std::int32_t LoadArcList(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
                          ReadScratch& scratch, std::int32_t& total) {
-  if (region.listCount < 1) return Result::BadArcList;
   if (!ArcListBacked(coordinates, region.listCount)) return Result::NoMemory;
   try {
     scratch.entries.assign(static_cast<std::size_t>(static_cast<std::int64_t>(region.listCount) - 1), 0);

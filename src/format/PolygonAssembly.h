@@ -61,15 +61,15 @@ bool ArcListBacked(const CoordinateSection& coordinates, std::int32_t listCount)
 std::int32_t ReadArcList(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
                          std::int32_t* total, std::int32_t* entries);
 
-/// Makes room for the arc list of `region` in scratch.entries and reads the
-/// list into it and `total`: Result::BadArcList for a list count below 1,
-/// Result::NoMemory when no room is made (a list longer than the file could
-/// back, or a failed allocation), else the code of ReadArcList.
+/// Makes room for the arc list of `region` (list count at least 1) in
+/// scratch.entries and reads the list into it and `total`: Result::NoMemory
+/// when no room is made (a list longer than the file could back, or a failed
+/// allocation), else the code of ReadArcList.
 std::int32_t LoadArcList(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
                          ReadScratch& scratch, std::int32_t& total);
 
-/// The ring count of `region` (MeasureArcList), its arc list read as
-/// AssemblePolygon reads it; Result::Success or the code of LoadArcList.
+/// The ring count of `region` (list count at least 1; MeasureArcList), its
+/// arc list read as AssemblePolygon reads it; Result::Success or the code of LoadArcList.
 std::int32_t CountRings(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
                         ReadScratch& scratch, std::int32_t& rings);
 
