@@ -1,23 +1,18 @@
 // Builds Geometry containers for the geometry tests, with calloc'ed arrays as the
-// container expects, and releases them through DestroyGeometry.
+// container expects, in the library's own holder (Terrix::GeometryHolder).
 #pragma once
 
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
-#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
 #include "terrix/Geometry.h"
+#include "terrix/GeometryHolder.h"
 
 namespace testing_geometry {
-
-struct GeometryDeleter {
-  void operator()(Terrix::Geometry* g) const { Terrix::DestroyGeometry(g); }
-};
-using GeometryPtr = std::unique_ptr<Terrix::Geometry, GeometryDeleter>;
 
 struct XY {
   double x;
@@ -36,9 +31,9 @@ T* CallocCopy(const std::vector<T>& values) {
 /// A container of the given type whose vertices are `points` and whose part
 /// table is `starts` (taken as given, so malformed tables can be built). z and m
 /// get distinct values (1000 + i and 2000 + i) so their movement can be followed.
-inline GeometryPtr MakeGeometry(std::int32_t type, const std::vector<XY>& points,
-                                const std::vector<std::int32_t>& starts) {
-  GeometryPtr g(Terrix::CreateGeometry());
+inline Terrix::GeometryHolder MakeGeometry(std::int32_t type, const std::vector<XY>& points,
+                                           const std::vector<std::int32_t>& starts) {
+  Terrix::GeometryHolder g = Terrix::MakeGeometry();
   g->type = type;
   g->id = -1;
   std::vector<double> x, y, z, m;
@@ -62,8 +57,8 @@ inline GeometryPtr MakeGeometry(std::int32_t type, const std::vector<XY>& points
 }
 
 /// A point container as the readers build it: one vertex, no parts.
-inline GeometryPtr MakePoint(double x, double y) {
-  GeometryPtr g = MakeGeometry(Terrix::ShapeType::Point, {{x, y}}, {});
+inline Terrix::GeometryHolder MakePoint(double x, double y) {
+  Terrix::GeometryHolder g = MakeGeometry(Terrix::ShapeType::Point, {{x, y}}, {});
   g->minX = g->maxX = x;
   g->minY = g->maxY = y;
   return g;

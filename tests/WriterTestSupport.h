@@ -78,15 +78,14 @@ struct FileView {
   }
 };
 
-using testing_geometry::GeometryPtr;
-
 /// A geometry of `points` with parts starting at `starts`, of kinds 5, 3, 3, ...
 /// unless given. No points: no vertex arrays.
-inline GeometryPtr Geo(const std::vector<std::pair<double, double>>& points,
-                       const std::vector<std::int32_t>& starts, const std::vector<std::int32_t>& kinds = {}) {
+inline Terrix::GeometryHolder Geo(const std::vector<std::pair<double, double>>& points,
+                                  const std::vector<std::int32_t>& starts,
+                                  const std::vector<std::int32_t>& kinds = {}) {
   std::vector<testing_geometry::XY> xy;
   for (const auto& [x, y] : points) xy.push_back({x, y});
-  GeometryPtr g = testing_geometry::MakeGeometry(Terrix::ShapeType::Polygon, xy, starts);
+  Terrix::GeometryHolder g = testing_geometry::MakeGeometry(Terrix::ShapeType::Polygon, xy, starts);
   for (std::size_t i = 0; i < kinds.size() && i < starts.size(); ++i) g->partType[i] = kinds[i];
   return g;
 }

@@ -18,7 +18,6 @@
 #include "terrix/ResultCodes.h"
 
 using namespace Terrix;
-using elements_test::NewGeometry;
 using elements_test::Value;
 
 namespace {
@@ -91,7 +90,7 @@ TEST_F(EditReaderTest, ChangedPolygonIsWrittenBackAndReadAfterReopening) {
   EXPECT_EQ(FileBytes(), expected);
 
   ASSERT_EQ(Reopen(), Result::Success);
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   ASSERT_EQ(reader.ReadPolygonInfo(1, &read, g.get()), Result::Success);
   EXPECT_EQ(BytesOf(read), BytesOf(region));
   EXPECT_EQ(g->vertexCount, 4);
@@ -106,7 +105,7 @@ TEST_F(EditReaderTest, RegionFilesWriteOnlyTheirRegionRecords) {
   ASSERT_EQ(reader.ReadArcInfo(0, &arc, nullptr), Result::Success);
   arc.pointCount = 2;
   ASSERT_EQ(reader.SetArcInfo(0, arc), Result::Success);
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   ASSERT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), Result::Success);
   EXPECT_EQ(g->vertexCount, 2) << "the changed arc in memory";
 
@@ -213,7 +212,7 @@ TEST_F(EditReaderTest, ArcsAreReadOneCoordinateAtATimeAndMayRunPastTheEnd) {
   ASSERT_EQ(OpenBuilt(file.Build()), Result::Success);
   ASSERT_EQ(reader.ReadArcInfo(0, nullptr, nullptr), Result::Success);  // tables loaded
 
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   core::FileSeam::Reset();
   ASSERT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), Result::Success);
   EXPECT_EQ(core::FileSeam::ReadCount(), 6) << "x then y, point after point";
@@ -260,7 +259,7 @@ TEST_F(EditReaderTest, PolygonStopsAtAnArcNotInUseAndReadsOneValueAtATime) {
   file.AddPolygon({1, 0, -3});
   ASSERT_EQ(OpenBuilt(file.Build()), Result::Success);
   ASSERT_EQ(reader.ReadPolygonInfo(0, nullptr, nullptr), Result::Success);  // tables loaded
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   core::FileSeam::Reset();
   EXPECT_EQ(reader.ReadPolygonInfo(0, nullptr, g.get()), Result::NotInUse);
   EXPECT_EQ(core::FileSeam::ReadCount(), 2 + 4) << "list total, entries, then x and y of each point";
@@ -277,7 +276,7 @@ TEST_F(EditReaderTest, PolygonStopsAtAnArcNotInUseAndReadsOneValueAtATime) {
 
   Terrix_FastReader fast;
   ASSERT_EQ(fast.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
-  auto f = NewGeometry();
+  auto f = Terrix::MakeGeometry();
   EXPECT_EQ(fast.ReadPolygonInfo(0, nullptr, f.get()), Result::Success) << "the fast reader leaves it out";
   EXPECT_EQ(f->x[2], 2.0);
 }

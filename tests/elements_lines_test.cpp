@@ -36,7 +36,7 @@ TEST_F(LinesTest, LineGeometryHoldsThePointsInStoredOrder) {
   ASSERT_EQ(OpenBuilt(reader, dir, file.Build()), Success);
 
   Terrix::TERRIX_LineInfo info{};
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   g->minZ = 42.0;
   ASSERT_EQ(reader.ReadArcInfo(0, &info, g.get()), Success);
   const tb::Bytes expected = tb::LineRecord(1, 4, 2, tb::ElementFile::kDisplayFill);
@@ -59,7 +59,7 @@ TEST_F(LinesTest, LineGeometryHoldsThePointsInStoredOrder) {
   EXPECT_EQ(g->maxY, 7);
   EXPECT_EQ(g->minZ, 42.0);  // z and measure bounds are not touched
 
-  auto empty = NewGeometry();
+  auto empty = Terrix::MakeGeometry();
   ASSERT_EQ(reader.ReadArcInfo(1, nullptr, empty.get()), Success);
   EXPECT_EQ(empty->partCount, 1);
   EXPECT_EQ(empty->vertexCount, 0);
@@ -86,7 +86,7 @@ TEST_F(LinesTest, PointCountChecks) {
   ASSERT_EQ(OpenBuilt(reader, dir, built), Success);
 
   // The section holds 2 + 4 x 16 bytes: four whole points.
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   Terrix::TERRIX_LineInfo info{};
   EXPECT_EQ(reader.ReadArcInfo(1, &info, g.get()), IoError);
   EXPECT_EQ(Value(info.pointCount), 1000);  // the record was copied before the check
@@ -131,7 +131,7 @@ TEST_F(LinesTest, FailedCoordinateReadLeavesTheArrays) {
 
   FileSeam::Reset();
   FileSeam::FailReadAt(1);
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   Terrix::TERRIX_LineInfo info{};
   EXPECT_EQ(reader.ReadArcInfo(0, &info, g.get()), IoError);
   EXPECT_EQ(Value(info.pointCount), 3);
@@ -182,7 +182,7 @@ TEST_F(LinesTest, EachLineCostsOneReadAfterTheFirst) {
     file.AddArc(pts);
   }
   ASSERT_EQ(OpenBuilt(reader, dir, file.Build()), Success);
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   ASSERT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), Success);
   Terrix::EmptyGeometry(g.get());
 

@@ -31,7 +31,7 @@ TEST_F(PointsTest, PointRecordAndGeometry) {
   ASSERT_EQ(OpenBuilt(reader, dir, file.Build()), Success);
 
   Terrix::TERRIX_PntInfo info{};
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   int* sentinel = static_cast<int*>(std::calloc(1, sizeof(int)));
   g->partStart = sentinel;
   ASSERT_EQ(reader.ReadPointInfo(0, &info, g.get()), Success);
@@ -119,7 +119,7 @@ TEST_F(PointsTest, NetworkNodesArePointsBuiltFromTheirStyleBlocks) {
   EXPECT_EQ(count, 2);
 
   Terrix::TERRIX_PntInfo info{};
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   ASSERT_EQ(reader.ReadPointInfo(0, &info, g.get()), Success);
   tb::ByteWriter want;
   want.u8(1).i16(1).u32(0).f64(3.5).f64(4.5).f64(0.0);
@@ -163,7 +163,7 @@ TEST_F(PointsTest, KindsWithoutTheTableReadNothing) {
   tb::ElementFile points(tb::kPoint);
   points.AddPoint(1, 1, "");
   ASSERT_EQ(OpenBuilt(reader, dir, points.Build(), "p.tmf"), Success);
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   Terrix::core::FileSeam::Reset();
   EXPECT_EQ(reader.ReadArcInfo(0, nullptr, g.get()), IoError);
   EXPECT_EQ(reader.ReadPolygonInfo(0, nullptr, g.get()), IoError);

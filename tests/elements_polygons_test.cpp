@@ -85,7 +85,7 @@ class PolygonsTest : public ::testing::Test {
   tb::TempDir dir;
   Reader reader;
   tb::ElementFile file{tb::kRegion};
-  GeometryPtr g = NewGeometry();
+  Terrix::GeometryHolder g = Terrix::MakeGeometry();
   const Points arc1 = {{0, 0}, {10, 0}, {10, 10}};
   const Points arc2 = {{10, 10}, {0, 10}, {-1, 5}, {0, 0}};
   const Points arc3 = {{2, 2}, {3, 2}, {3, 3}, {2, 3}, {2, 2}};

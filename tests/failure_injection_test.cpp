@@ -214,7 +214,8 @@ void ReadAttributes(Transcript& t, Reader& r) {
 // Elements as every reader hands them out.
 template <class Reader>
 void ReadElements(Transcript& t, Reader& r) {
-  Geometry* g = CreateGeometry();
+  GeometryHolder holder = MakeGeometry();
+  Geometry* g = holder.get();
   for (int i = 0; i < kElements; ++i) {
     TERRIX_PntInfo p{};
     t.Element("ReadPointInfo " + std::to_string(i), r.ReadPointInfo(i, &p, g), p, g);
@@ -230,7 +231,6 @@ void ReadElements(Transcript& t, Reader& r) {
     TERRIX_RegInfo reg{};
     t.Element("ReadPolygonInfo " + std::to_string(i), r.ReadPolygonInfo(i, &reg, g), reg, g);
   }
-  DestroyGeometry(g);
 }
 
 // Control points: loaded once, a failed load is not tried again.
@@ -304,12 +304,11 @@ void ReadMem(Transcript& t, const std::wstring& path, bool asPolyArc) {
   counts += Raw(r.GetNetPntCount(&nodes));
   counts += Raw(r.GetRegCount(&regions));
   t.Value("counts", counts + Raw(elements) + Raw(nodes) + Raw(regions));
-  Geometry* g = CreateGeometry();
+  GeometryHolder g = MakeGeometry();
   for (int i = 0; i < kElements; ++i) {
     TERRIX_PntInfo p{};
-    t.Element("ReadNetPointInfo " + std::to_string(i), r.ReadNetPointInfo(i, &p, g), p, g);
+    t.Element("ReadNetPointInfo " + std::to_string(i), r.ReadNetPointInfo(i, &p, g.get()), p, g.get());
   }
-  DestroyGeometry(g);
   ReadElements(t, r);
   ReadTics(t, r);
   ReadAttributes(t, r);
@@ -356,7 +355,7 @@ void WriteMap(Transcript& t, const tb::TempDir& dir, int kind) {
     w.WriteProjection(&projection);
     t.Add("AddFieldInfo name", Kind::Count, w.AddFieldInfo(L"name", 0, 6, 0, 0));
     t.Add("AddFieldInfo id", Kind::Count, w.AddFieldInfo(L"id", 3, 4, 0, 0));
-    const GeometryPtr square = Geo({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
+    const Terrix::GeometryHolder square = Geo({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
     for (int e = 0; e < 3; ++e) {
       const std::string at = " " + std::to_string(e);
       if (kind == tb::kPoint)

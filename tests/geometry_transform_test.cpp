@@ -10,7 +10,7 @@ using namespace testing_geometry;
 namespace {
 
 // The line (1, 1)-(3, 2) with its bounds; z, m and their bounds set apart.
-GeometryPtr TwoPointLine() {
+Terrix::GeometryHolder TwoPointLine() {
   auto g = MakeGeometry(Terrix::ShapeType::Line, {{1, 1}, {3, 2}}, {0});
   g->minX = 1, g->maxX = 3, g->minY = 1, g->maxY = 2;
   g->minZ = -5, g->maxZ = 5, g->minM = -6, g->maxM = 6;

@@ -16,8 +16,6 @@
 #include "terrix/ResultCodes.h"
 
 using namespace Terrix;
-using elements_test::GeometryPtr;
-using elements_test::NewGeometry;
 using elements_test::Value;
 
 namespace {
@@ -55,7 +53,7 @@ TEST_F(MemReaderTest, NetworkPointsKeepBytes57To66OfTheCallersRecord) {
 
   TERRIX_PntInfo info;
   std::memset(&info, 0xCC, sizeof info);
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   ASSERT_EQ(reader.ReadNetPointInfo(0, &info, g.get()), Result::Success);
   tb::ByteWriter want;
   want.u8(1).u16(1).u32(0).f64(3.5).f64(-4.5).f64(0.0);
@@ -121,7 +119,7 @@ TEST_F(MemReaderTest, ReadAsPolyArcReadsARegionFileAsALineFileFromThenOn) {
   // After loading, what was loaded stays; the next Open forgets the switch.
   ASSERT_EQ(OpenBuilt(RegionWithTables()), Result::Success);
   EXPECT_EQ(reader.GetShapeType(), 5);
-  auto g = NewGeometry();
+  auto g = Terrix::MakeGeometry();
   ASSERT_EQ(reader.ReadPolygonInfo(0, nullptr, g.get()), Result::Success);
   ASSERT_EQ(reader.GetFieldCount(), 1);
   reader.ReadAsPolyArc();

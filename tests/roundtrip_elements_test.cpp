@@ -13,8 +13,6 @@
 #include "terrix/ResultCodes.h"
 
 using namespace Terrix;
-using elements_test::GeometryPtr;
-using elements_test::NewGeometry;
 using roundtrip::Pattern;
 using roundtrip::Points;
 using roundtrip::SameRecord;
@@ -59,7 +57,7 @@ TEST_F(RoundTripElements, PointsWithAndWithoutNotes) {
     noteAt += n > 0 ? static_cast<std::uint32_t>(n) : 1;  // a point without note reserves one byte
 
     TERRIX_PntInfo read{};
-    GeometryPtr g = NewGeometry();
+    Terrix::GeometryHolder g = Terrix::MakeGeometry();
     ASSERT_EQ(reader.ReadPointInfo(static_cast<int>(i), &read, g.get()), Result::Success);
     EXPECT_TRUE(SameRecord(expected, read));
     EXPECT_EQ(g->type, ShapeType::Point);
@@ -101,7 +99,7 @@ TEST_F(RoundTripElements, MultiPartLineWrittenOneLinePerPart) {
     pointsBefore += static_cast<std::uint32_t>(lines[i].size());
 
     TERRIX_LineInfo read{};
-    GeometryPtr g = NewGeometry();
+    Terrix::GeometryHolder g = Terrix::MakeGeometry();
     ASSERT_EQ(reader.ReadArcInfo(static_cast<int>(i), &read, g.get()), Result::Success);
     EXPECT_TRUE(SameRecord(expected, read));
     EXPECT_EQ(g->type, ShapeType::Line);
@@ -186,7 +184,7 @@ TEST_F(RoundTripElements, PolygonsWithHolesSkippedPartsAndNoParts) {
     expected.listOffset += 2 + 16 * static_cast<std::uint32_t>(written.size());  // behind all ring points
     const auto index = static_cast<int>(i);
     TERRIX_RegInfo read[3] = {};
-    GeometryPtr g[3] = {NewGeometry(), NewGeometry(), NewGeometry()};
+    Terrix::GeometryHolder g[3] = {Terrix::MakeGeometry(), Terrix::MakeGeometry(), Terrix::MakeGeometry()};
     ASSERT_EQ(reader.ReadPolygonInfo(index, &read[0], g[0].get()), Result::Success);
     ASSERT_EQ(mem.ReadPolygonInfo(index, &read[1], g[1].get()), Result::Success);
     ASSERT_EQ(edit.ReadPolygonInfo(index, &read[2], g[2].get()), Result::Success);

@@ -20,7 +20,7 @@ class WriterElements : public ::testing::Test {
  protected:
   tb::TempDir dir;
   Terrix_Writer w;
-  writer_support::GeometryPtr none = writer_support::Geo({}, {});
+  Terrix::GeometryHolder none = writer_support::Geo({}, {});
   const TERRIX_LineInfo line = writer_support::InUse<TERRIX_LineInfo>();
   const TERRIX_RegInfo region = writer_support::InUse<TERRIX_RegInfo>();
 
@@ -94,10 +94,10 @@ TEST_F(WriterElements, FirstPointSetsTheWholeExtentAndLongNotesFit) {
 
 TEST_F(WriterElements, LinesTakeTheirPartsVertexRanges) {
   ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
-  const writer_support::GeometryPtr four = writer_support::Geo(writer_support::Ramp(4), {0});
-  const writer_support::GeometryPtr two =
+  const Terrix::GeometryHolder four = writer_support::Geo(writer_support::Ramp(4), {0});
+  const Terrix::GeometryHolder two =
       writer_support::Geo(writer_support::Ramp(2, 100), {});  // no part table: all vertices
-  const writer_support::GeometryPtr parts = writer_support::Geo(writer_support::Ramp(12, 10), {0, 5, 9});
+  const Terrix::GeometryHolder parts = writer_support::Geo(writer_support::Ramp(12, 10), {0, 5, 9});
   TERRIX_LineInfo shown = line;
   std::memset(shown.display1, 0x33, sizeof shown.display1);
   shown.pointCount = 1234;  // set by the writer
@@ -122,12 +122,12 @@ TEST_F(WriterElements, LinesTakeTheirPartsVertexRanges) {
 
 TEST_F(WriterElements, MalformedGeometriesStayInsideTheirArrays) {
   ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
-  const writer_support::GeometryPtr wild =
+  const Terrix::GeometryHolder wild =
       writer_support::Geo(writer_support::Ramp(5), {0, 9, 3, -4});  // starts beyond and before the vertices
   EXPECT_EQ(w.AddArcInfo(line, *wild, 1), Result::PartSkipped);     // [9, 3) -> empty
   EXPECT_EQ(w.AddArcInfo(line, *wild, 2), Result::PartSkipped);     // [3, -4) -> empty
   EXPECT_EQ(w.AddArcInfo(line, *wild, 3), Result::PartSkipped);     // [-4, 5) -> 0..4
-  const writer_support::GeometryPtr noArrays = writer_support::Geo({}, {});
+  const Terrix::GeometryHolder noArrays = writer_support::Geo({}, {});
   noArrays->vertexCount = 50;  // no x and y arrays behind it
   EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::Success);
   noArrays->partCount = -2;  // only 0 and 1 are one-part geometries
@@ -139,7 +139,7 @@ TEST_F(WriterElements, MalformedGeometriesStayInsideTheirArrays) {
 }
 
 TEST_F(WriterElements, ElementsOfAnotherKindAreRefused) {
-  const writer_support::GeometryPtr ring = writer_support::Geo(writer_support::Ramp(4), {0});
+  const Terrix::GeometryHolder ring = writer_support::Geo(writer_support::Ramp(4), {0});
   ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
   EXPECT_EQ(w.AddPointInfo(writer_support::InUsePoint(1, 1), *none, "x"), Result::NotHandled);
   EXPECT_EQ(w.AddPolygonInfo(region, *ring), Result::NotHandled);
@@ -160,9 +160,9 @@ TEST_F(WriterElements, ElementsOfAnotherKindAreRefused) {
 
 TEST_F(WriterElements, PolygonsArcsAndLists) {
   ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
-  const writer_support::GeometryPtr threeRings =
+  const Terrix::GeometryHolder threeRings =
       writer_support::Geo(writer_support::Ramp(13), {0, 5, 9}, {5, 3, 3});
-  const writer_support::GeometryPtr oneRing = writer_support::Geo(writer_support::Ramp(4, 50), {0});
+  const Terrix::GeometryHolder oneRing = writer_support::Geo(writer_support::Ramp(4, 50), {0});
   TERRIX_RegInfo shown = region;
   std::memset(shown.display, 0x77, sizeof shown.display);
   EXPECT_EQ(w.AddPolygonInfo(shown, *threeRings), Result::Success);
@@ -194,10 +194,10 @@ TEST_F(WriterElements, SkippedOuterRingsAndEmptyPolygons) {
   std::vector<std::pair<double, double>> pts = writer_support::Ramp(5);
   for (const auto& more : {writer_support::Ramp(4, 1000), writer_support::Ramp(4, -1)})
     pts.insert(pts.end(), more.begin(), more.end());
-  const writer_support::GeometryPtr withOuter =
+  const Terrix::GeometryHolder withOuter =
       writer_support::Geo(pts, {0, 5, 9}, {5, 2, 3});  // the part at 1000 would widen the extent
   EXPECT_EQ(w.AddPolygonInfo(region, *withOuter), Result::PartSkipped);
-  const writer_support::GeometryPtr noParts = writer_support::Geo(writer_support::Ramp(3), {});
+  const Terrix::GeometryHolder noParts = writer_support::Geo(writer_support::Ramp(3), {});
   EXPECT_EQ(w.AddPolygonInfo(region, *noParts), Result::Success);
   const FileView f = Finish("r.tmf");
 
@@ -214,7 +214,7 @@ TEST_F(WriterElements, SkippedOuterRingsAndEmptyPolygons) {
 
 TEST_F(WriterElements, PolyArcAddsOneArcAndCountsOnlyArcs) {
   ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
-  const writer_support::GeometryPtr parts = writer_support::Geo(writer_support::Ramp(12), {0, 5, 9});
+  const Terrix::GeometryHolder parts = writer_support::Geo(writer_support::Ramp(12), {0, 5, 9});
   EXPECT_EQ(w.AddPolyArcInfo(line, *parts, 1), Result::Success);
   const FileView f = Finish("r.tmf");
   EXPECT_EQ(Points(f, 1), std::make_pair(4, 2u));

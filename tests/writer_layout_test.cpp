@@ -16,7 +16,8 @@ using Extent = std::array<double, 4>;
 
 namespace {
 
-const Extent kInitialExtent = {writer_support::kBoundsStart, writer_support::kBoundsStart, -writer_support::kBoundsStart, -writer_support::kBoundsStart};
+const Extent kInitialExtent = {writer_support::kBoundsStart, writer_support::kBoundsStart,
+                               -writer_support::kBoundsStart, -writer_support::kBoundsStart};
 
 class WriterLayout : public ::testing::Test {
  protected:
@@ -71,7 +72,7 @@ TEST_F(WriterLayout, EmptyPointFileIsExactlyTheDescribedBytes) {
 
 TEST_F(WriterLayout, LineFileOfOneLine) {
   ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
-  const writer_support::GeometryPtr g = writer_support::Geo({{1, 2}, {3, -4}, {5, 6}}, {0});
+  const Terrix::GeometryHolder g = writer_support::Geo({{1, 2}, {3, -4}, {5, 6}}, {0});
   ASSERT_EQ(w.AddArcInfo(writer_support::InUse<TERRIX_LineInfo>(), *g, 0), Result::Success);
   const FileView f = Finish("l.tmf");
 
@@ -98,7 +99,7 @@ TEST_F(WriterLayout, LineFileOfOneLine) {
 
 TEST_F(WriterLayout, RegionFileSectionsAndArcListOffset) {
   ASSERT_EQ(w.Create(dir.WidePath("r.tmf").c_str(), 2), Result::Success);
-  const writer_support::GeometryPtr g = writer_support::Geo({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
+  const Terrix::GeometryHolder g = writer_support::Geo({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}, {0});
   ASSERT_EQ(w.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *g), Result::Success);
   w.Flush();
   const FileView once(dir.Path("r.tmf"));
@@ -140,7 +141,7 @@ TEST_F(WriterLayout, TableFile) {
 }
 
 TEST_F(WriterLayout, CreateRefusalsAndWritersWithoutFile) {
-  const writer_support::GeometryPtr g = writer_support::Geo({{1, 1}}, {0});
+  const Terrix::GeometryHolder g = writer_support::Geo({{1, 1}}, {0});
   for (int kind : {3, 4, -1, 8}) {
     const std::string name = "k" + std::to_string(kind + 1);
     EXPECT_EQ(w.Create(dir.WidePath(name).c_str(), kind), Result::BadMagic) << kind;
@@ -194,7 +195,7 @@ TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
 /// The same calls on a writer: a point file with notes, fields and values.
 void WriteSample(Terrix_Writer& w, const std::wstring& path) {
   ASSERT_EQ(w.Create(path.c_str(), 1), Result::Success);
-  const writer_support::GeometryPtr none = writer_support::Geo({}, {});
+  const Terrix::GeometryHolder none = writer_support::Geo({}, {});
   w.AddFieldInfo(L"name", 0, 6, 0, 0);
   w.AddPointInfo(writer_support::InUsePoint(1, 2), *none, "first");
   w.AddPointInfo(writer_support::InUsePoint(-3, 4), *none, "");

@@ -20,9 +20,10 @@ constexpr int kHead = 0, kGeomInfo = 1, kEndInfo = 5;
 const char* const kStepNames[kSteps] = {"WriteHeadInfo",  "WriteGeomInfo",  "WriteGeometry",
                                         "WriteFieldInfo", "WriteRecordAll", "WriteEndInfo"};
 using Step = std::int32_t (writer_support::StepWriter::*)();
-const Step kStepCalls[kSteps] = {&writer_support::StepWriter::WriteHeadInfo,  &writer_support::StepWriter::WriteGeomInfo,
-                                 &writer_support::StepWriter::WriteGeometry,  &writer_support::StepWriter::WriteFieldInfo,
-                                 &writer_support::StepWriter::WriteRecordAll, &writer_support::StepWriter::WriteEndInfo};
+const Step kStepCalls[kSteps] = {
+    &writer_support::StepWriter::WriteHeadInfo,  &writer_support::StepWriter::WriteGeomInfo,
+    &writer_support::StepWriter::WriteGeometry,  &writer_support::StepWriter::WriteFieldInfo,
+    &writer_support::StepWriter::WriteRecordAll, &writer_support::StepWriter::WriteEndInfo};
 
 /// A file of `kind` in which every step writes, with enough elements that the
 /// per-element blocks and the polygon table outgrow any small output buffer.
@@ -30,7 +31,7 @@ void Fill(writer_support::StepWriter& w, const std::wstring& path, int kind) {
   constexpr int kElements = 9000;
   ASSERT_EQ(w.Create(path.c_str(), kind), Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"id", 3, 4, 0, 0), 1);
-  const writer_support::GeometryPtr ring = writer_support::Geo(writer_support::Ramp(4), {0});
+  const Terrix::GeometryHolder ring = writer_support::Geo(writer_support::Ramp(4), {0});
   for (int e = 0; e < kElements; ++e) {
     if (kind == 0) w.AddArcInfo(writer_support::InUse<TERRIX_LineInfo>(), *ring, 0);
     if (kind == 1) w.AddPointInfo(writer_support::InUsePoint(e, -e), *ring, e % 2 != 0 ? "note" : "");
@@ -92,7 +93,8 @@ TEST(WriterSeam, EveryFailedWriteIsReportedByItsStepAndFlushGoesOn) {
         EXPECT_EQ(f.size(), reference.size());
       }
       if (step != kHead && f.size() >= writer_support::kFirstSection) {
-        EXPECT_TRUE(std::equal(reference.begin(), reference.begin() + writer_support::kFirstSection, f.begin()));
+        EXPECT_TRUE(
+            std::equal(reference.begin(), reference.begin() + writer_support::kFirstSection, f.begin()));
       }
     }
   }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "core/Text.h"
@@ -200,7 +201,15 @@ bool File::ReadThroughBuffer(std::uint8_t* out, std::size_t size, std::size_t& t
     block = &blocks_[0];
     for (ReadBlock& candidate : blocks_)
       if (candidate.lastUse < block->lastUse) block = &candidate;
-    if (block->bytes.size() != kReadBlockSize) block->bytes.resize(kReadBlockSize);
+    if (block->bytes.size() != kReadBlockSize) {
+      // Without memory for the block the read goes straight to the file: a
+      // read never raises an exception.
+      try {
+        block->bytes.resize(kReadBlockSize);
+      } catch (const std::bad_alloc&) {
+        return ReadDirect(out, size, transferred);
+      }
+    }
     block->start = position_;
     block->fill = 0;
     std::size_t filled = 0;

@@ -9,7 +9,7 @@
 
 namespace Terrix::format {
 
-int AttributeTableEntry(int kind, int selector) {
+int AttributeTableEntry(FileKind kind, int selector) {
   switch (kind) {
     case FileKind::Line:
     case FileKind::Network:
@@ -104,7 +104,7 @@ bool AttributeTable::ContainsRecord(int record) const {
   return headLoaded_ && record >= 0 && RecordOfElement(record) < static_cast<std::int64_t>(head_.recordCount);
 }
 
-ValueBytes AttributeTable::ReadValue(core::File& file, int record, int field, int kind) {
+ValueBytes AttributeTable::ReadValue(core::File& file, int record, int field, int readAs) {
   if (!headLoaded_ || field < 0 || static_cast<std::size_t>(field) >= fields_.size()) return {};
   if (!ContainsRecord(record)) return {};
   if (record != currentIndex_) {
@@ -134,7 +134,7 @@ ValueBytes AttributeTable::ReadValue(core::File& file, int record, int field, in
   if (present > 0) std::memcpy(scratch_.data(), block.data() + start, present);
   std::memset(scratch_.data() + present, 0, width + 1 - present);
 
-  if (kind == ValueKind::String || kind == ValueKind::Text)
+  if (readAs == ReadAs::String || readAs == ReadAs::Text)
     TrimSpaces(reinterpret_cast<char*>(scratch_.data()));
   return ValueBytes{scratch_.data(), width};
 }

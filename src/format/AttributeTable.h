@@ -11,6 +11,7 @@
 
 #include "core/File.h"
 #include "format/HeadArea.h"
+#include "terrix/FileKind.h"
 #include "terrix/Records.h"
 
 namespace Terrix::format {
@@ -25,15 +26,16 @@ constexpr int Table = 7;
 
 /// Directory entry of the table that `selector` names in a file of `kind`, or
 /// -1 when that kind of file has no such table.
-int AttributeTableEntry(int kind, int selector);
+int AttributeTableEntry(FileKind kind, int selector);
 
-/// Kinds of value reads: strings and texts are trimmed of spaces, every
-/// other read gets the stored bytes as they are.
-namespace ValueKind {
+/// How ReadValue hands a value out (the `kind` argument of the readers'
+/// ReadAttribute): as a string or a text, trimmed of spaces, or, for any other
+/// code, as the stored bytes.
+namespace ReadAs {
 constexpr int String = 0;
 constexpr int Text = 9;
 constexpr int Raw = -1;
-}  // namespace ValueKind
+}  // namespace ReadAs
 
 /// Trims a zero-terminated value in place: leading spaces are removed by
 /// moving the rest to the front, trailing ones overwritten with zero bytes.
@@ -88,11 +90,11 @@ class AttributeTable {
   std::int32_t FetchCurrentRecord(core::File& file);
 
   /// Copies the value of `field` in element `record` into the scratch buffer,
-  /// trimmed for ValueKind::String and ValueKind::Text. Moves to the record
+  /// trimmed for ReadAs::String and ReadAs::Text. Moves to the record
   /// first when it is not the current one. No value (data null) without a
   /// loaded head, with a record or field index out of range, a field that
   /// runs past the record, or a record that cannot be read.
-  ValueBytes ReadValue(core::File& file, int record, int field, int kind);
+  ValueBytes ReadValue(core::File& file, int record, int field, int readAs);
 
   /// GetFieldInfo: the type code as a signed byte, or Result::NotHandled.
   std::int32_t DescribeField(int field, SignChecks checks, wchar_t* name, int* width, int* auxLength,

@@ -26,7 +26,7 @@ std::int32_t WriteTableAt(OpenedMap& map, int section, const RecordTable& table)
 }  // namespace
 
 std::int32_t WriteElementTables(OpenedMap& map, const ElementTables& tables) {
-  switch (map.Kind()) {
+  switch (map.head.Kind()) {
     case FileKind::Point:
       return WriteTableAt(map, Section::Elements, tables.points);
     case FileKind::Line:
@@ -40,7 +40,7 @@ std::int32_t WriteElementTables(OpenedMap& map, const ElementTables& tables) {
 
 std::int32_t RegionLabels::Read(OpenedMap& map, int index, TERRIX_RegExt* out) {
   const TERRIX_Element& counts = map.head.counts;
-  if (map.Kind() != FileKind::Region || !ElementInRange(index, counts.regionRecordCount))
+  if (map.head.Kind() != FileKind::Region || !ElementInRange(index, counts.regionRecordCount))
     return Result::IoError;
   if (!loaded) {
     std::uint64_t offset = 0;

@@ -13,14 +13,6 @@ bool ElementInRange(int index, std::int32_t recordCount) {
   return index >= 0 && static_cast<std::int64_t>(index) < static_cast<std::int64_t>(recordCount) - 1;
 }
 
-namespace {
-
-bool InRange(int index, std::int32_t recordCount) {
-  return ElementInRange(index, recordCount);
-}
-
-}  // namespace
-
 std::int32_t LineRoom(const CoordinateSection& coordinates, std::int32_t pointCount, LineBound bound) {
   if (bound == LineBound::SectionLength && pointCount > 0 &&
       static_cast<std::uint64_t>(pointCount) > coordinates.LengthPoints())
@@ -31,30 +23,30 @@ std::int32_t LineRoom(const CoordinateSection& coordinates, std::int32_t pointCo
 }
 
 std::int32_t ElementReader::Load() {
-  return LoadElementTables(map_, rules_.kind, rules_.nodes, tables_);
+  return LoadElementTables(map_, kind_, rules_.nodes, tables_);
 }
 
 bool ElementReader::PointIndexValid(int index) const {
   const TERRIX_Element& counts = map_.head.counts;
-  if (rules_.indices == IndexRule::ByLoadedTable) return InRange(index, counts.elementRecordCount);
-  switch (map_.Kind()) {
+  if (rules_.indices == IndexRule::ByLoadedTable) return ElementInRange(index, counts.elementRecordCount);
+  switch (map_.head.Kind()) {
     case FileKind::Point:
-      return InRange(index, counts.elementRecordCount);
+      return ElementInRange(index, counts.elementRecordCount);
     case FileKind::Network:
-      return InRange(index, counts.nodeRecordCount);
+      return ElementInRange(index, counts.nodeRecordCount);
     default:
       return false;
   }
 }
 
 bool ElementReader::LineIndexValid(int index) const {
-  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.Kind());
-  return kindHasLines && InRange(index, map_.head.counts.elementRecordCount);
+  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.head.Kind());
+  return kindHasLines && ElementInRange(index, map_.head.counts.elementRecordCount);
 }
 
 bool ElementReader::RegionIndexValid(int index) const {
-  const bool kindHasRegions = rules_.indices == IndexRule::ByLoadedTable || KindHasRegions(map_.Kind());
-  return kindHasRegions && InRange(index, map_.head.counts.regionRecordCount);
+  const bool kindHasRegions = rules_.indices == IndexRule::ByLoadedTable || KindHasRegions(map_.head.Kind());
+  return kindHasRegions && ElementInRange(index, map_.head.counts.regionRecordCount);
 }
 
 template <typename Record>
@@ -81,11 +73,35 @@ std::int32_t ElementReader::FindRegion(int index, TERRIX_RegInfo& out) {
 }
 
 std::int32_t ElementReader::FindNetPoint(int index, TERRIX_NetPntInfo& out) {
-  return Find(InRange(index, map_.head.counts.nodeRecordCount), tables_.nodes, index, out, NodeInUse);
+  return Find(ElementInRange(index, map_.head.counts.nodeRecordCount), tables_.nodes, index, out, NodeInUse);
 }
 
 CoordinateSection ElementReader::Coordinates() const {
   return LocateCoordinates(map_.head, map_.file.Size());
+}
+
+namespace {
+
+template <typename Record>
+std::int32_t Handed(std::int32_t found, const Record& record, Record* info) {
+  if (found == Result::Success && info != nullptr) *info = record;
+  return found;
+}
+
+}  // namespace
+
+std::int32_t ElementReader::Take(int index, TERRIX_PntInfo& record, TERRIX_PntInfo* info) {
+  return Handed(FindPoint(index, record), record, info);
+}
+
+std::int32_t ElementReader::Take(int index, TERRIX_LineInfo& record, TERRIX_LineInfo* info) {
+  return Handed(FindLine(index, record), record, info);
+}
+
+std::int32_t ElementReader::Take(int index, TERRIX_RegInfo& record, TERRIX_RegInfo* info) {
+  std::int32_t rc = FindRegion(index, record);
+  if (rc == Result::Success && record.listCount < 1) rc = Result::BadArcList;
+  return Handed(rc, record, info);
 }
 
 ArcSource ElementReader::Arcs(const CoordinateSection& coordinates) const {
@@ -94,15 +110,12 @@ ArcSource ElementReader::Arcs(const CoordinateSection& coordinates) const {
 
 std::int32_t ElementReader::ReadPoint(int index, TERRIX_PntInfo* info, Geometry* g) {
   TERRIX_PntInfo record{};
-  const std::int32_t rc = FindPoint(index, record);
-  if (rc != Result::Success) return rc;
-  if (info != nullptr) *info = record;
-  if (g == nullptr) return Result::Success;
+  if (const std::int32_t rc = Take(index, record, info); rc != Result::Success || g == nullptr) return rc;
   return FillPointShape(g, record.x, record.y);
 }
 
 std::int32_t ElementReader::ReadNote(int index, char* note) {
-  if (rules_.kind != FileKind::Point || !InRange(index, map_.head.counts.elementRecordCount))
+  if (kind_ != FileKind::Point || !ElementInRange(index, map_.head.counts.elementRecordCount))
     return Result::IoError;
   Load();
   if (note == nullptr) return Result::Success;
@@ -126,11 +139,7 @@ std::int32_t ElementReader::ReadNote(int index, char* note) {
 
 std::int32_t ElementReader::ReadLine(int index, TERRIX_LineInfo* info, Geometry* g) {
   TERRIX_LineInfo record{};
-  const std::int32_t rc = FindLine(index, record);
-  if (rc != Result::Success) return rc;
-  if (info != nullptr) *info = record;
-  if (g == nullptr) return Result::Success;
-
+  if (const std::int32_t rc = Take(index, record, info); rc != Result::Success || g == nullptr) return rc;
   const CoordinateSection coordinates = Coordinates();
   if (!coordinates.present) return Result::IoError;
   const std::int32_t room = LineRoom(coordinates, record.pointCount, rules_.lines.bound);
@@ -141,13 +150,8 @@ std::int32_t ElementReader::ReadLine(int index, TERRIX_LineInfo* info, Geometry*
 
 std::int32_t ElementReader::ReadRegion(int index, TERRIX_RegInfo* info, Geometry* g) {
   TERRIX_RegInfo record{};
-  const std::int32_t rc = FindRegion(index, record);
-  if (rc != Result::Success) return rc;
-  if (record.listCount < 1) return Result::BadArcList;
-  if (info != nullptr) *info = record;
-  if (g == nullptr) return Result::Success;
-  const CoordinateSection coordinates = Coordinates();
-  return AssemblePolygon(Arcs(coordinates), record, g, rules_.polygons, tables_.scratch);
+  if (const std::int32_t rc = Take(index, record, info); rc != Result::Success || g == nullptr) return rc;
+  return AssemblePolygon(Arcs(Coordinates()), record, g, rules_.polygons, tables_.scratch);
 }
 
 std::int32_t ElementReader::ReadNetPoint(int index, TERRIX_PntInfo* info, Geometry* g) {
@@ -165,7 +169,7 @@ std::int32_t ElementReader::ReadNetPoint(int index, TERRIX_PntInfo* info, Geomet
 
 std::int32_t ElementReader::ReadArc(int arc, std::int32_t* count, double* points, int roomPoints) {
   const std::int64_t record = arc < 0 ? -static_cast<std::int64_t>(arc) : arc;
-  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.Kind());
+  const bool kindHasLines = rules_.indices == IndexRule::ByLoadedTable || KindHasLines(map_.head.Kind());
   if (!kindHasLines || record < 1 ||
       record > static_cast<std::int64_t>(map_.head.counts.elementRecordCount) - 1)
     return Result::IoError;

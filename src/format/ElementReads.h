@@ -42,9 +42,8 @@ struct LineReadOptions {
   PointReads pointReads = PointReads::WholeRun;
 };
 
+/// What a reader's element reads do differently from another reader's.
 struct ElementReadRules {
-  /// The kind whose tables are loaded and whose notes are read.
-  int kind = 0;
   NetworkNodes nodes = NetworkNodes::AsPoints;
   IndexRule indices = IndexRule::ByKind;
   LineReadOptions lines;
@@ -62,11 +61,12 @@ bool ElementInRange(int index, std::int32_t recordCount);
 /// runs past the end of the file are not transferred and stay 0.0.
 std::int32_t LineRoom(const CoordinateSection& coordinates, std::int32_t pointCount, LineBound bound);
 
-/// The element side of an open reader: its map, its element tables and its rules.
+/// The element side of an open reader: its map, its element tables, the kind
+/// whose tables are loaded and whose notes are read, and its rules.
 class ElementReader {
  public:
-  ElementReader(OpenedMap& map, ElementTables& tables, const ElementReadRules& rules)
-      : map_(map), tables_(tables), rules_(rules) {}
+  ElementReader(OpenedMap& map, ElementTables& tables, FileKind kind, const ElementReadRules& rules)
+      : map_(map), tables_(tables), kind_(kind), rules_(rules) {}
 
   /// Loads the element tables once (ReadGeomInfo).
   std::int32_t Load();
@@ -101,12 +101,28 @@ class ElementReader {
   /// A polygon's arc list (ReadPolyTopo); nothing is read without both places.
   std::int32_t ReadArcList(const TERRIX_RegInfo& region, std::int32_t* total, std::int32_t* entries);
 
+  // Well-known-binary reads (WkbReads.cpp): the checks and the record of
+  // ReadPoint, ReadLine and ReadRegion, with the shape in a WKB record; a null
+  // `wkb` makes them a plain read of `info`.
+  std::int32_t ReadPointWkb(int index, TERRIX_PntInfo* info, WKBPoint* wkb);
+  /// The points go to a new calloc'd array that belongs to the caller. The
+  /// count is bounded by the section's length whatever the reader's rules.
+  std::int32_t ReadLineWkb(int index, TERRIX_LineInfo* info, WKBLineString* wkb);
+  /// The ring count only; `wkb->rings` keeps what it held.
+  std::int32_t ReadRegionWkb(int index, TERRIX_RegInfo* info, WKBPolygon* wkb);
+
  private:
   /// Whether record `record` of `table` can be answered: inside the table,
   /// and read from the file unless the load failed before reaching it.
   bool Readable(const RecordTable& table, std::int64_t record) const {
     return table.Contains(record) && (!tables_.loadFailed || table.Loaded(record));
   }
+  /// The first steps of every element read: find element `index`, refuse a
+  /// polygon without an arc list (Result::BadArcList), copy the record into
+  /// `info` when given. Result::Success leaves the record in `record`.
+  std::int32_t Take(int index, TERRIX_PntInfo& record, TERRIX_PntInfo* info);
+  std::int32_t Take(int index, TERRIX_LineInfo& record, TERRIX_LineInfo* info);
+  std::int32_t Take(int index, TERRIX_RegInfo& record, TERRIX_RegInfo* info);
   template <typename Record>
   std::int32_t Find(bool indexValid, const RecordTable& table, int index, Record& out,
                     bool (*inUse)(const Record&));
@@ -114,6 +130,7 @@ class ElementReader {
 
   OpenedMap& map_;
   ElementTables& tables_;
+  FileKind kind_;
   ElementReadRules rules_;
 };
 

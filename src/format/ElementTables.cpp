@@ -55,13 +55,13 @@ void ElementTables::Clear() {
   scratch = ReadScratch{};
 }
 
-bool KindHasPoints(int kind) {
+bool KindHasPoints(FileKind kind) {
   return kind == FileKind::Point || kind == FileKind::Network;
 }
-bool KindHasLines(int kind) {
+bool KindHasLines(FileKind kind) {
   return kind == FileKind::Line || kind == FileKind::Region || kind == FileKind::Network;
 }
-bool KindHasRegions(int kind) {
+bool KindHasRegions(FileKind kind) {
   return kind == FileKind::Region;
 }
 
@@ -115,7 +115,7 @@ std::int32_t BuildNodePoints(OpenedMap& map, RecordTable& points) {
 
 namespace {
 
-std::int32_t LoadTablesOfKind(OpenedMap& map, int kind, NetworkNodes nodes, ElementTables& tables) {
+std::int32_t LoadTablesOfKind(OpenedMap& map, FileKind kind, NetworkNodes nodes, ElementTables& tables) {
   const TERRIX_Element& counts = map.head.counts;
   std::int32_t rc = Result::Success;
   switch (kind) {
@@ -140,7 +140,7 @@ std::int32_t LoadTablesOfKind(OpenedMap& map, int kind, NetworkNodes nodes, Elem
 
 }  // namespace
 
-std::int32_t LoadElementTables(OpenedMap& map, int kind, NetworkNodes nodes, ElementTables& tables) {
+std::int32_t LoadElementTables(OpenedMap& map, FileKind kind, NetworkNodes nodes, ElementTables& tables) {
   if (tables.loaded) return Result::Success;
   tables.loaded = true;
   const std::int32_t rc = LoadTablesOfKind(map, kind, nodes, tables);

@@ -100,13 +100,13 @@ enum class NetworkNodes {
 /// records themselves (AsNodes). A table
 /// file or unknown kind answers Result::NotHandled, a failed read
 /// Result::IoError (what was read stays), a second call Result::Success.
-std::int32_t LoadElementTables(OpenedMap& map, int kind, NetworkNodes nodes, ElementTables& tables);
+std::int32_t LoadElementTables(OpenedMap& map, FileKind kind, NetworkNodes nodes, ElementTables& tables);
 
 /// Whether a file of `kind` has a table of points (point and network files),
 /// lines or arcs (line, region and network files) or polygons (region files).
-bool KindHasPoints(int kind);
-bool KindHasLines(int kind);
-bool KindHasRegions(int kind);
+bool KindHasPoints(FileKind kind);
+bool KindHasLines(FileKind kind);
+bool KindHasRegions(FileKind kind);
 
 /// Whether an element record is in use (its state byte is 1).
 bool PointInUse(const TERRIX_PntInfo& record);

@@ -21,7 +21,7 @@ FileIdentity IdentifyFile(const void* firstBytes, std::size_t length) {
   if (firstBytes == nullptr || length < kMagicLength) return identity;
   const char* bytes = static_cast<const char*>(firstBytes);
   for (FileKind kind : kMapKinds) {
-    if (std::memcmp(bytes, format::MagicOfKind(static_cast<int>(kind)), kMagicLength) == 0) {
+    if (std::memcmp(bytes, format::MagicOfKind(kind), kMagicLength) == 0) {
       identity.format = FileFormat::VectorMap;
       identity.kind = kind;
       return identity;

@@ -23,8 +23,8 @@ std::int32_t ReadHeadArea(core::File& file, HeadArea& out, KindPolicy policy) {
   if (out.head.directoryOffset > kMaxDirectoryOffset || out.head.directoryCount > kMaxDirectoryCount)
     return Result::CannotOpen;
 
-  const char* magic = MagicOfKind(out.head.kind);
-  if (policy == KindPolicy::Editable && out.head.kind == FileKind::Network) magic = nullptr;
+  const char* magic = MagicOfKind(out.Kind());
+  if (policy == KindPolicy::Editable && out.Kind() == FileKind::Network) magic = nullptr;
   if (magic == nullptr || std::memcmp(out.head.magic, magic, kMagicSize) != 0) return Result::BadMagic;
   out.kindAccepted = true;
 
@@ -85,7 +85,8 @@ void RecordTable::CopyRecord(std::int64_t index, void* out) const {
   auto* dst = static_cast<std::uint8_t*>(out);
   std::memset(dst, 0, recordSize_);
   if (start < bytes_.size()) {
-    const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(recordSize_, bytes_.size() - start));
+    const std::size_t have =
+        static_cast<std::size_t>(std::min<std::uint64_t>(recordSize_, bytes_.size() - start));
     std::memcpy(dst, bytes_.data() + start, have);
   }
 }

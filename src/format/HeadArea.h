@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/File.h"
+#include "terrix/FileKind.h"
 #include "terrix/Records.h"
 
 namespace Terrix::format {
@@ -23,7 +24,8 @@ struct HeadArea {
 
   /// Directory entry `entry`, or false when the directory has no such entry.
   bool Section(int entry, TERRIX_Part& out) const;
-  int Kind() const { return head.kind; }
+  /// The head's kind field; a value that names no kind matches no FileKind enumerator.
+  FileKind Kind() const { return static_cast<FileKind>(head.kind); }
 };
 
 enum class KindPolicy {

@@ -5,7 +5,7 @@
 
 namespace Terrix::format {
 
-int KindTableEntry(int kind, KindPolicy policy) {
+int KindTableEntry(FileKind kind, KindPolicy policy) {
   switch (kind) {
     case FileKind::Line:
       return AttributeTableEntry(kind, TableSelector::LineOrArc);
@@ -27,14 +27,6 @@ std::int32_t LoadTableAt(OpenedMap& map, int entry, AttributeTable& table) {
   std::uint64_t offset = 0;
   if (entry < 0 || !map.SectionOffset(entry, offset)) return Result::NotHandled;
   return table.LoadHead(map.file, offset);
-}
-
-std::int32_t FieldCountAfter(std::int32_t rc, const AttributeTable& table) {
-  return rc == Result::Success ? table.FieldCount() : rc;
-}
-
-std::int32_t RecordCountAfter(std::int32_t rc, const AttributeTable& table) {
-  return rc == Result::Success ? table.RecordCount() : rc;
 }
 
 }  // namespace Terrix::format

@@ -16,15 +16,11 @@ namespace Terrix::format {
 /// of a region file, the node table (5) of a network file and the table (0)
 /// of a table file; -1 for any other kind, and for a network file under
 /// KindPolicy::Editable.
-int KindTableEntry(int kind, KindPolicy policy);
+int KindTableEntry(FileKind kind, KindPolicy policy);
 
 /// Loads head and descriptors of the table at directory entry `entry` (-1:
 /// none) unless a table is loaded already: Result::NotHandled without such an
 /// entry, else the code of AttributeTable::LoadHead.
 std::int32_t LoadTableAt(OpenedMap& map, int entry, AttributeTable& table);
-
-/// What GetFieldCount and GetRecordCount answer after a load that gave `rc`.
-std::int32_t FieldCountAfter(std::int32_t rc, const AttributeTable& table);
-std::int32_t RecordCountAfter(std::int32_t rc, const AttributeTable& table);
 
 }  // namespace Terrix::format

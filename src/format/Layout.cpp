@@ -2,7 +2,7 @@
 
 namespace Terrix::format {
 
-const char* MagicOfKind(int kind) {
+const char* MagicOfKind(FileKind kind) {
   switch (kind) {
     case FileKind::Line:
       return "WMAP`D21";

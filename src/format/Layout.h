@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "terrix/FileKind.h"
 #include "terrix/Records.h"
 
 namespace Terrix::format {
@@ -12,22 +13,15 @@ namespace Terrix::format {
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "records are copied byte for byte: the files are little-endian");
 
-/// File kinds: the i16 kind field of TERRIX_HEAD.
-namespace FileKind {
-constexpr int Line = 0;
-constexpr int Point = 1;
-constexpr int Region = 2;
-constexpr int Network = 4;
-constexpr int Table = 7;
-}  // namespace FileKind
-
-constexpr std::size_t kMagicSize = 8;
-/// The magic of a file kind, or null for a kind the format does not have.
-const char* MagicOfKind(int kind);
+// The i16 kind field of TERRIX_HEAD holds a Terrix::FileKind; each kind has
+// its own magic in the first kMagicSize bytes.
+constexpr std::size_t kMagicSize = kMagicLength;  // 8
+/// The magic of a file kind, or null for a value that names no kind.
+const char* MagicOfKind(FileKind kind);
 
 // Head area, at offset 0 of every file. The readers walk it with relative skips.
 constexpr std::uint32_t kHeadSize = sizeof(TERRIX_HEAD);  // 20
-constexpr std::uint32_t kReservedAfterHead = 71;           // 20 .. 91
+constexpr std::uint32_t kReservedAfterHead = 71;          // 20 .. 91
 constexpr std::uint32_t kProjectionOffset = 91;
 constexpr std::uint32_t kCountsOffset = 260;
 constexpr std::uint32_t kExtentOffset = 304;
@@ -50,7 +44,8 @@ constexpr std::uint32_t kDirectoryEntrySize = sizeof(TERRIX_Part);  // 10
 // The layout the writer gives every file.
 constexpr std::uint32_t kWriterDirectoryOffset = 657;
 constexpr std::uint32_t kWriterDirectoryCount = 16;
-constexpr std::uint32_t kFirstSectionOffset = kWriterDirectoryOffset + kWriterDirectoryCount * kDirectoryEntrySize;
+constexpr std::uint32_t kFirstSectionOffset =
+    kWriterDirectoryOffset + kWriterDirectoryCount * kDirectoryEntrySize;
 static_assert(kFirstSectionOffset == 817);
 constexpr std::uint16_t kDirectoryFlag = 0xFFFF;
 
@@ -74,19 +69,19 @@ constexpr int TableEndMark = 1;  // table file: two zero bytes
 }  // namespace Section
 
 // Element and coordinate sections.
-constexpr std::uint32_t kPointRecordSize = sizeof(TERRIX_PntInfo);       // 93
-constexpr std::uint32_t kLineRecordSize = sizeof(TERRIX_LineInfo);       // 57
-constexpr std::uint32_t kRegionRecordSize = sizeof(TERRIX_RegInfo);      // 40
-constexpr std::uint32_t kNodeRecordSize = sizeof(TERRIX_NetPntInfo);     // 55
-constexpr std::uint32_t kTopologyRecordSize = sizeof(TERRIX_Topology);   // 24
-constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);        // 32
-constexpr std::uint32_t kCoordinatePairSize = 16;                        // f64 x, f64 y
-constexpr std::uint32_t kArcListValueSize = 4;                           // i32
+constexpr std::uint32_t kPointRecordSize = sizeof(TERRIX_PntInfo);      // 93
+constexpr std::uint32_t kLineRecordSize = sizeof(TERRIX_LineInfo);      // 57
+constexpr std::uint32_t kRegionRecordSize = sizeof(TERRIX_RegInfo);     // 40
+constexpr std::uint32_t kNodeRecordSize = sizeof(TERRIX_NetPntInfo);    // 55
+constexpr std::uint32_t kTopologyRecordSize = sizeof(TERRIX_Topology);  // 24
+constexpr std::uint32_t kTicRecordSize = sizeof(TERRIX_Tic_Info);       // 32
+constexpr std::uint32_t kCoordinatePairSize = 16;                       // f64 x, f64 y
+constexpr std::uint32_t kArcListValueSize = 4;                          // i32
 constexpr std::uint32_t kNodeStyleBlockSize = 94;
 /// The 16-byte records the editing reader hands out as polygon labels: taken
 /// from the start of section 0 of a region file, one per arc record.
 constexpr std::uint32_t kRegionLabelSize = sizeof(TERRIX_RegExt);
-constexpr std::uint32_t kMaxNoteBytes = 259;  // notes are cut here and terminated
+constexpr std::uint32_t kMaxNoteBytes = 259;       // notes are cut here and terminated
 constexpr std::uint32_t kCoordinateLeadBytes = 2;  // the writer's first item is at offset 2
 constexpr std::uint8_t kStateInUse = 1;
 constexpr std::uint32_t kPerElementExtentSize = 32;
@@ -116,25 +111,34 @@ constexpr double kWriterProjectionParam = 1.0;      // MAP_PARAstruct param141, 
 constexpr std::int32_t kWriterNodeRecordCount = 1;  // counts word 3: the node table's reserved record
 constexpr std::int32_t kWriterCounterWord9 = 1;     // counts word 9 once an element exists
 
-/// The arc record the writer gives every ring of a polygon (57 bytes, all zero except these
-/// display parameters and the state; point count and offset are set as for any arc).
-namespace RingArc {
-constexpr std::size_t kU16At22 = 22;
-constexpr std::uint16_t kU16At22Value = 1;
-constexpr std::size_t kU8At25 = 25;
-constexpr std::uint8_t kU8At25Value = 1;
-constexpr std::size_t kU32At26 = 26;
-constexpr std::uint32_t kU32At26Value = 1;
-constexpr std::size_t kF32At30 = 30;
-constexpr float kF32At30Value = 0.1f;  // bits 0x3DCCCCCD
-constexpr std::size_t kF32At35 = 35;
-constexpr std::size_t kF32At39 = 39;
-constexpr float kF32UnitValue = 1.0f;  // at 35 and 39
-constexpr std::size_t kU32At43 = 43;
-constexpr std::uint32_t kU32At43Value = 1;
-}  // namespace RingArc
+/// The display parameters of the arc record the writer gives every ring of a
+/// polygon: TERRIX_LineInfo::display1 (bytes 18 to 56) as the writer fills it.
+/// The rest of a ring arc is zero but for the state and the point count and
+/// offset, set as for any arc. A host cannot choose these values for ring
+/// arcs, and the library gives them no meaning of its own (only programs that
+/// draw the map interpret them), so each field is named by what it holds.
+#pragma pack(push, 1)
+struct RingArcDisplay {
+  std::uint8_t zero0[4] = {};
+  std::uint16_t shortOne = 1;  // 22
+  std::uint8_t zero1 = 0;
+  std::uint8_t byteOne = 1;   // 25
+  std::uint32_t longOne = 1;  // 26
+  float tenth = 0.1f;         // 30: bits 0x3DCCCCCD
+  std::uint8_t zero2 = 0;
+  float unitPair[2] = {1.0f, 1.0f};  // 35 and 39
+  std::uint32_t lastOne = 1;         // 43
+  std::uint8_t zero3[10] = {};       // 47 to 56
+};
+#pragma pack(pop)
+static_assert(sizeof(RingArcDisplay) == sizeof(TERRIX_LineInfo::display1));
+static_assert(offsetof(TERRIX_LineInfo, display1) + offsetof(RingArcDisplay, shortOne) == 22);
+static_assert(offsetof(TERRIX_LineInfo, display1) + offsetof(RingArcDisplay, tenth) == 30);
+static_assert(offsetof(TERRIX_LineInfo, display1) + offsetof(RingArcDisplay, lastOne) == 43);
 
 /// Element i of the interface is record i + 1: record 0 of each table is reserved.
-constexpr std::int64_t RecordOfElement(std::int64_t element) { return element + 1; }
+constexpr std::int64_t RecordOfElement(std::int64_t element) {
+  return element + 1;
+}
 
 }  // namespace Terrix::format

@@ -24,7 +24,9 @@ bool OpenedMap::SectionOffset(int entry, std::uint64_t& offset) const {
   return true;
 }
 
-char OpenedMap::ProjectionInfo(MAP_PARAstruct* out) const { return core::HandOutProjection(head.projection, out); }
+char OpenedMap::ProjectionInfo(MAP_PARAstruct* out) const {
+  return core::HandOutProjection(head.projection, out);
+}
 
 void OpenedMap::ExtentInfo(double* xmin, double* ymin, double* xmax, double* ymax) const {
   if (xmin != nullptr) *xmin = head.extent[0];
@@ -33,7 +35,9 @@ void OpenedMap::ExtentInfo(double* xmin, double* ymin, double* xmax, double* yma
   if (ymax != nullptr) *ymax = head.extent[3];
 }
 
-int OpenedMap::TicCount() const { return static_cast<std::int16_t>(head.ticCount & 0xFFFF); }
+int OpenedMap::TicCount() const {
+  return static_cast<std::int16_t>(head.ticCount & 0xFFFF);
+}
 
 std::int32_t OpenedMap::ReadTic(int index, TERRIX_Tic_Info* out) {
   if (index < 0 || index >= head.ticCount) return Result::IoError;
@@ -54,8 +58,7 @@ std::int32_t OpenedMap::ReadTopology(int index, TERRIX_Topology* out) {
     topologyLoaded = true;
     std::uint64_t offset = 0;
     if (!SectionOffset(Section::Topology, offset)) return Result::IoError;
-    const std::int32_t rc =
-        topology.Load(file, offset, head.counts.elementRecordCount, kTopologyRecordSize);
+    const std::int32_t rc = topology.Load(file, offset, head.counts.elementRecordCount, kTopologyRecordSize);
     if (rc != Result::Success) return rc;
   }
   if (out == nullptr || !topology.Contains(index)) return Result::IoError;

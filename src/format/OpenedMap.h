@@ -21,7 +21,6 @@ struct OpenedMap {
   /// Closes the file and forgets everything loaded.
   void Close();
 
-  int Kind() const { return head.head.kind; }
   /// Offset of directory entry `entry`, or false without such an entry.
   bool SectionOffset(int entry, std::uint64_t& offset) const;
 

@@ -34,6 +34,27 @@ std::int32_t ReadArcList(core::File& file, const CoordinateSection& coordinates,
   return *total < 0 ? Result::BadArcList : Result::Success;
 }
 
+std::int32_t LoadArcList(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
+                         ReadScratch& scratch, std::int32_t& total) {
+  if (!ArcListBacked(coordinates, region.listCount)) return Result::NoMemory;
+  try {
+    scratch.entries.assign(static_cast<std::size_t>(static_cast<std::int64_t>(region.listCount) - 1), 0);
+  } catch (const std::bad_alloc&) {
+    return Result::NoMemory;
+  }
+  return ReadArcList(file, coordinates, region, &total, scratch.entries.data());
+}
+
+std::int32_t CountRings(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
+                        ReadScratch& scratch, std::int32_t& rings) {
+  std::int32_t total = 0;
+  const std::int32_t rc = LoadArcList(file, coordinates, region, scratch, total);
+  if (rc != Result::Success) return rc;
+  rings = MeasureArcList(total, scratch.entries.data(), static_cast<std::int64_t>(scratch.entries.size()))
+              .ringCount;
+  return Result::Success;
+}
+
 std::int32_t ReadArcPoints(const ArcSource& source, std::int64_t arcNumber, std::int32_t* count, double* room,
                            std::int64_t roomPoints, PointReads how) {
   const std::int64_t record = arcNumber < 0 ? -arcNumber : arcNumber;
@@ -101,18 +122,11 @@ bool AllocateParts(Geometry* g, std::int32_t count) {
 
 std::int32_t AssemblePolygon(const ArcSource& source, const TERRIX_RegInfo& region, Geometry* g,
                              const PolygonReadOptions& options, ReadScratch& scratch) {
-  const std::int32_t listCount = region.listCount;
-  const std::int64_t entryCount = static_cast<std::int64_t>(listCount) - 1;
-  if (!ArcListBacked(source.coordinates, listCount)) return Result::NoMemory;
-  try {
-    scratch.entries.assign(static_cast<std::size_t>(entryCount), 0);
-  } catch (const std::bad_alloc&) {
-    return Result::NoMemory;
-  }
-  std::int32_t* entries = scratch.entries.data();
   std::int32_t total = 0;
-  const std::int32_t listRead = ReadArcList(source.file, source.coordinates, region, &total, entries);
+  const std::int32_t listRead = LoadArcList(source.file, source.coordinates, region, scratch, total);
   if (listRead != Result::Success) return listRead;
+  const std::int32_t* entries = scratch.entries.data();
+  const std::int64_t entryCount = static_cast<std::int64_t>(scratch.entries.size());
 
   const ArcListShape shape = MeasureArcList(total, entries, entryCount);
   if (!VertexCountBacked(source, shape.vertexCount, entries, entryCount)) return Result::NoMemory;

@@ -61,6 +61,18 @@ bool ArcListBacked(const CoordinateSection& coordinates, std::int32_t listCount)
 std::int32_t ReadArcList(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
                          std::int32_t* total, std::int32_t* entries);
 
+/// Makes room for the arc list of `region` (list count at least 1) in
+/// scratch.entries and reads the list into it and `total`: Result::NoMemory
+/// when no room is made (a list longer than the file could back, or a failed
+/// allocation), else the code of ReadArcList.
+std::int32_t LoadArcList(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
+                         ReadScratch& scratch, std::int32_t& total);
+
+/// The ring count of `region` (list count at least 1; MeasureArcList), its
+/// arc list read as AssemblePolygon reads it; Result::Success or the code of LoadArcList.
+std::int32_t CountRings(core::File& file, const CoordinateSection& coordinates, const TERRIX_RegInfo& region,
+                        ReadScratch& scratch, std::int32_t& rings);
+
 /// Reads the points of arc `arcNumber` (negative: reversed) into `room`, which
 /// has space for `roomPoints` points. `count`, when given, receives the arc's
 /// point count, also without a room. Result::IoError for an arc number outside

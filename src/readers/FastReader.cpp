@@ -1,9 +1,7 @@
 // Terrix_FastReader: object, opening, head area queries and control points.
 #include "terrix/FastReader.h"
 
-#include "format/Layout.h"
-#include "readers/FastReaderState.h"
-#include "readers/ReaderLifecycle.h"
+#include "readers/ReaderStates.h"
 #include "terrix/ResultCodes.h"
 
 namespace Terrix {
@@ -11,47 +9,57 @@ namespace Terrix {
 namespace {
 
 // The attribute table that each file kind starts with.
-std::int32_t DefaultTableSelector(int kind) {
+std::int32_t DefaultTableSelector(FileKind kind) {
   switch (kind) {
-    case format::FileKind::Point:
-      return 1;
-    case format::FileKind::Region:
-      return 2;
-    case format::FileKind::Table:
-      return 7;
+    case FileKind::Point:
+      return format::TableSelector::PointOrNode;
+    case FileKind::Region:
+      return format::TableSelector::Region;
+    case FileKind::Table:
+      return format::TableSelector::Table;
     default:
-      return 0;  // line and network files: the line or arc table
+      return format::TableSelector::LineOrArc;  // line and network files
   }
 }
 
 }  // namespace
 
-TERRIX_DEFINE_READER_LIFECYCLE(Terrix_FastReader, detail::FastReaderState, core::OpenMode::Read)
+Terrix_FastReader::Terrix_FastReader() : state_(std::make_shared<detail::FastReaderState>()) {}
+Terrix_FastReader::Terrix_FastReader(const Terrix_FastReader& other) = default;
+Terrix_FastReader& Terrix_FastReader::operator=(const Terrix_FastReader& other) = default;
+// The last copy to go closes the file: the shared state's destructor does it.
+Terrix_FastReader::~Terrix_FastReader() = default;
+
+std::int32_t Terrix_FastReader::Open(const wchar_t* path) {
+  Close();
+  return state_->core.OpenFile(path) ? ReadHeadInfo() : Result::CannotOpen;
+}
 
 std::int32_t Terrix_FastReader::ReadHeadInfo() {
-  format::OpenedMap& map = state_->map;
-  const std::int32_t rc = format::ReadHeadArea(map.file, map.head, format::KindPolicy::AnyKind);
-  if (map.head.kindAccepted) state_->tableSelector = DefaultTableSelector(map.Kind());
+  detail::FastReaderState& s = *state_;
+  const std::int32_t rc = s.core.ReadHead();
+  if (s.core.map.head.kindAccepted) s.tableSelector = DefaultTableSelector(s.core.map.head.Kind());
   return rc;
 }
 
 void Terrix_FastReader::Close() {
-  detail::FastReaderState& s = *state_;
-  s.elements.Clear();
-  s.map.Close();
-  ClearAttrBuffer();
-  s.tableSelector = 0;
+  state_->core.Close();
+  state_->loadedSelector = -1;
+  state_->tableSelector = 0;
 }
 
-int Terrix_FastReader::GetShapeType() { return state_->map.Kind(); }
+int Terrix_FastReader::GetShapeType() {
+  return static_cast<int>(state_->core.map.head.Kind());
+}
 
 int Terrix_FastReader::GetPointCount(int* count) {
-  const TERRIX_Element& c = state_->map.head.counts;
-  switch (state_->map.Kind()) {
-    case format::FileKind::Point:
+  const format::OpenedMap& map = state_->core.map;
+  const TERRIX_Element& c = map.head.counts;
+  switch (map.head.Kind()) {
+    case FileKind::Point:
       format::StoreIndexCount(c.elementRecordCount, count);
       return c.elementCount;
-    case format::FileKind::Network:
+    case FileKind::Network:
       format::StoreIndexCount(c.nodeRecordCount, count);
       return c.nodeCount;
     default:
@@ -60,37 +68,37 @@ int Terrix_FastReader::GetPointCount(int* count) {
 }
 
 int Terrix_FastReader::GetArcCount(int* count) {
-  const int kind = state_->map.Kind();
-  if (kind != format::FileKind::Line && kind != format::FileKind::Region && kind != format::FileKind::Network)
-    return Result::NotApplicable;
-  const TERRIX_Element& c = state_->map.head.counts;
-  format::StoreIndexCount(c.elementRecordCount, count);
-  return c.elementCount;
+  const format::OpenedMap& map = state_->core.map;
+  if (!format::KindHasLines(map.head.Kind())) return Result::NotApplicable;
+  format::StoreIndexCount(map.head.counts.elementRecordCount, count);
+  return map.head.counts.elementCount;
 }
 
 int Terrix_FastReader::GetPolygonCount(int* count) {
-  if (state_->map.Kind() != format::FileKind::Region) return Result::NotApplicable;
-  const TERRIX_Element& c = state_->map.head.counts;
-  format::StoreIndexCount(c.regionRecordCount, count);
-  return c.regionCount;
+  const format::OpenedMap& map = state_->core.map;
+  if (!format::KindHasRegions(map.head.Kind())) return Result::NotApplicable;
+  format::StoreIndexCount(map.head.counts.regionRecordCount, count);
+  return map.head.counts.regionCount;
 }
 
 void Terrix_FastReader::GetExtentInfo(double* xmin, double* ymin, double* xmax, double* ymax) {
-  state_->map.ExtentInfo(xmin, ymin, xmax, ymax);
+  state_->core.map.ExtentInfo(xmin, ymin, xmax, ymax);
 }
 
 char Terrix_FastReader::GetProjectionInfo(MAP_PARAstruct* projection) {
-  return state_->map.ProjectionInfo(projection);
+  return state_->core.map.ProjectionInfo(projection);
 }
 
-int Terrix_FastReader::GetTicCount() { return state_->map.TicCount(); }
+int Terrix_FastReader::GetTicCount() {
+  return state_->core.map.TicCount();
+}
 
 std::int32_t Terrix_FastReader::GetTicInfo(int index, TERRIX_Tic_Info* tic) {
-  return state_->map.ReadTic(index, tic);
+  return state_->core.map.ReadTic(index, tic);
 }
 
 std::int32_t Terrix_FastReader::GetTopoInfo(int index, TERRIX_Topology* topology) {
-  return state_->map.ReadTopology(index, topology);
+  return state_->core.map.ReadTopology(index, topology);
 }
 
 }  // namespace Terrix

@@ -53,7 +53,7 @@ SectionPlan PlanSections(const detail::WriterState& s) {
   const std::uint64_t T = s.noteText.size();
   const std::uint64_t AT = AttributeTableSize(s.fieldHead);
   switch (s.kind) {
-    case format::FileKind::Line:
+    case FileKind::Line:
       return {{Elements, format::kLineRecordSize * L},
               {Coordinates, CoordinatePartSize(s)},
               {Attributes, AT},
@@ -62,13 +62,13 @@ SectionPlan PlanSections(const detail::WriterState& s) {
               {NodeAttributes, format::kReservedTableSize},
               {LineExtents, format::kPerElementExtentSize * L},
               {LineWords, sizeof(format::kPerElementWord) * L}};
-    case format::FileKind::Point:
+    case FileKind::Point:
       return {{Elements, format::kPointRecordSize * P},
               {Coordinates, T + format::kCoordinateLeadBytes},
               {Attributes, AT},
               {PointExtents, format::kPerElementExtentSize * P},
               {PointWords, sizeof(format::kPerElementWord) * P}};
-    case format::FileKind::Region:
+    case FileKind::Region:
       // One topology record per arc record, as the readers read it.
       return {{Elements, format::kLineRecordSize * L},
               {Coordinates, format::kArcListValueSize * A + CoordinatePartSize(s)},
@@ -82,7 +82,7 @@ SectionPlan PlanSections(const detail::WriterState& s) {
               {RegionAttributes, AT},
               {RegionExtents, format::kPerElementExtentSize * R},
               {RegionWords, sizeof(format::kPerElementWord) * R}};
-    case format::FileKind::Table:
+    case FileKind::Table:
       return {{Elements, AT}, {TableEndMark, format::kTableEndMarkSize}};
     default:
       return {};
@@ -182,13 +182,13 @@ std::int32_t Terrix_Writer::WriteGeomInfo() {
   bool ok = true;
   try {
     switch (s.kind) {
-      case format::FileKind::Point:
+      case FileKind::Point:
         ok = WriteTable(s.file, s.directory[Elements].offset, s.pointInfos);
         break;
-      case format::FileKind::Line:
+      case FileKind::Line:
         ok = WriteTable(s.file, s.directory[Elements].offset, s.lineInfos);
         break;
-      case format::FileKind::Region:
+      case FileKind::Region:
         ok = WriteTable(s.file, s.directory[Elements].offset, s.lineInfos) && WriteRegionRecords(s);
         break;
       default:
@@ -208,17 +208,17 @@ std::int32_t Terrix_Writer::WriteGeometry() {
   const std::uint64_t start = std::uint64_t{s.directory[Coordinates].offset} + format::kCoordinateLeadBytes;
   bool ok = true;
   switch (s.kind) {
-    case format::FileKind::Point:
+    case FileKind::Point:
       s.file.Seek(start);
       if (!s.noteText.empty()) ok = s.file.Write(s.noteText.data(), s.noteText.size());
       break;
-    case format::FileKind::Line:
-    case format::FileKind::Region:
+    case FileKind::Line:
+    case FileKind::Region:
       s.file.Seek(start);
       ok = s.arcCoordinates.ForEachBlock(
           [&](const double* values, std::size_t count) { return s.file.Write(values, count * sizeof(double)); });
       // The arc lists follow the last arc's points directly.
-      if (ok && s.kind == format::FileKind::Region && !s.regionArcList.empty())
+      if (ok && s.kind == FileKind::Region && !s.regionArcList.empty())
         ok = s.file.Write(s.regionArcList.data(), s.regionArcList.size() * sizeof(std::int32_t));
       break;
     default:
@@ -262,17 +262,17 @@ std::int32_t Terrix_Writer::WriteEndInfo() {
   bool ok = true;
   try {
     switch (s.kind) {
-      case format::FileKind::Point:
+      case FileKind::Point:
         ok = WritePerElementBlocks(s, PointExtents, PointWords, s.pointInfos.size());
         break;
-      case format::FileKind::Line:
+      case FileKind::Line:
         ok = WritePerElementBlocks(s, LineExtents, LineWords, s.lineInfos.size());
         break;
-      case format::FileKind::Region:
+      case FileKind::Region:
         ok = WritePerElementBlocks(s, LineExtents, LineWords, s.lineInfos.size()) &&
              WritePerElementBlocks(s, RegionExtents, RegionWords, s.regionInfos.size());
         break;
-      case format::FileKind::Table: {
+      case FileKind::Table: {
         const std::uint8_t endMark[format::kTableEndMarkSize] = {};
         s.file.Seek(s.directory[TableEndMark].offset);
         ok = s.file.Write(endMark, sizeof endMark);

@@ -112,24 +112,16 @@ std::int64_t AppendArc(detail::WriterState& s, TERRIX_LineInfo record, const Geo
 /// The arc record of every ring of a polygon: in use, with the writer's fixed
 /// display parameters.
 TERRIX_LineInfo RingArcTemplate() {
-  namespace ra = format::RingArc;
-  std::uint8_t bytes[sizeof(TERRIX_LineInfo)] = {};
-  bytes[0] = format::kStateInUse;
-  std::memcpy(bytes + ra::kU16At22, &ra::kU16At22Value, sizeof ra::kU16At22Value);
-  std::memcpy(bytes + ra::kU8At25, &ra::kU8At25Value, sizeof ra::kU8At25Value);
-  std::memcpy(bytes + ra::kU32At26, &ra::kU32At26Value, sizeof ra::kU32At26Value);
-  std::memcpy(bytes + ra::kF32At30, &ra::kF32At30Value, sizeof ra::kF32At30Value);
-  std::memcpy(bytes + ra::kF32At35, &ra::kF32UnitValue, sizeof ra::kF32UnitValue);
-  std::memcpy(bytes + ra::kF32At39, &ra::kF32UnitValue, sizeof ra::kF32UnitValue);
-  std::memcpy(bytes + ra::kU32At43, &ra::kU32At43Value, sizeof ra::kU32At43Value);
-  TERRIX_LineInfo record;
-  std::memcpy(&record, bytes, sizeof record);
+  TERRIX_LineInfo record{};
+  record.state = format::kStateInUse;
+  const format::RingArcDisplay display;
+  std::memcpy(record.display1, &display, sizeof record.display1);
   return record;
 }
 
 /// The common refusals of element operations: no file, another kind, or a
 /// file already written.
-std::int32_t CheckElementKind(const detail::WriterState& s, int kind) {
+std::int32_t CheckElementKind(const detail::WriterState& s, FileKind kind) {
   if (!s.ready) return Result::CannotOpen;
   if (s.flushed || s.kind != kind) return Result::NotHandled;
   return Result::Success;
@@ -137,8 +129,8 @@ std::int32_t CheckElementKind(const detail::WriterState& s, int kind) {
 
 // The arc step of AddArcInfo and AddPolyArcInfo for a file of `kind`; when
 // memory runs out the collections are left as they were.
-std::int32_t AddOneArc(detail::WriterState& s, int kind, const TERRIX_LineInfo& record, const Geometry& geometry,
-                       int part) {
+std::int32_t AddOneArc(detail::WriterState& s, FileKind kind, const TERRIX_LineInfo& record,
+                       const Geometry& geometry, int part) {
   if (const std::int32_t rc = CheckElementKind(s, kind); rc != Result::Success) return rc;
   const CollectionMark mark(s);
   try {
@@ -155,7 +147,7 @@ std::int32_t AddOneArc(detail::WriterState& s, int kind, const TERRIX_LineInfo& 
 std::int32_t Terrix_Writer::AddPointInfo(TERRIX_PntInfo record, const Geometry& /*geometry*/,
                                          const char* noteText) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = CheckElementKind(s, format::FileKind::Point); rc != Result::Success) return rc;
+  if (const std::int32_t rc = CheckElementKind(s, FileKind::Point); rc != Result::Success) return rc;
   const CollectionMark mark(s);
   try {
     const std::size_t n = noteText != nullptr ? std::strlen(noteText) : 0;
@@ -184,7 +176,7 @@ std::int32_t Terrix_Writer::AddPointInfo(TERRIX_PntInfo record, const Geometry& 
 
 std::int32_t Terrix_Writer::AddArcInfo(TERRIX_LineInfo record, const Geometry& geometry, int part) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = AddOneArc(s, format::FileKind::Line, record, geometry, part); rc != Result::Success)
+  if (const std::int32_t rc = AddOneArc(s, FileKind::Line, record, geometry, part); rc != Result::Success)
     return rc;
   SetElementCounts(s.counts, s.lineInfos.size(), format::kWriterNodeRecordCount, 0);
   // Only a geometry of no part table or one part is a single line.
@@ -194,7 +186,7 @@ std::int32_t Terrix_Writer::AddArcInfo(TERRIX_LineInfo record, const Geometry& g
 
 std::int32_t Terrix_Writer::AddPolyArcInfo(TERRIX_LineInfo record, const Geometry& geometry, int part) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = AddOneArc(s, format::FileKind::Region, record, geometry, part); rc != Result::Success)
+  if (const std::int32_t rc = AddOneArc(s, FileKind::Region, record, geometry, part); rc != Result::Success)
     return rc;
   SetSectionZeroCounts(s.counts, s.lineInfos.size());
   return Result::Success;
@@ -202,7 +194,7 @@ std::int32_t Terrix_Writer::AddPolyArcInfo(TERRIX_LineInfo record, const Geometr
 
 std::int32_t Terrix_Writer::AddPolygonInfo(TERRIX_RegInfo record, const Geometry& geometry) {
   detail::WriterState& s = *state_;
-  if (const std::int32_t rc = CheckElementKind(s, format::FileKind::Region); rc != Result::Success) return rc;
+  if (const std::int32_t rc = CheckElementKind(s, FileKind::Region); rc != Result::Success) return rc;
   const CollectionMark mark(s);
   std::int32_t result = Result::Success;
   try {

@@ -18,9 +18,11 @@ void Release(Container& c) {
   Container().swap(c);
 }
 
+// Compared as int: a value beyond the i16 of a FileKind must not wrap onto one.
 bool IsWritableKind(int kind) {
-  return kind == format::FileKind::Line || kind == format::FileKind::Point ||
-         kind == format::FileKind::Region || kind == format::FileKind::Table;
+  for (const FileKind writable : {FileKind::Line, FileKind::Point, FileKind::Region, FileKind::Table})
+    if (kind == static_cast<int>(writable)) return true;
+  return false;
 }
 
 TERRIX_FieldHead NewFieldHead() {
@@ -48,7 +50,7 @@ MAP_PARAstruct NewProjection() {
 
 void WriterState::Reset() {
   file.Close();
-  kind = -1;
+  kind = FileKind::Line;
   ready = false;
   flushed = false;
   Release(pointInfos);
@@ -71,14 +73,14 @@ void WriterState::Reset() {
   layoutFits = false;
 }
 
-int AttributeSectionOf(int kind) {
+int AttributeSectionOf(FileKind kind) {
   switch (kind) {
-    case format::FileKind::Line:
-    case format::FileKind::Point:
+    case FileKind::Line:
+    case FileKind::Point:
       return format::Section::Attributes;
-    case format::FileKind::Region:
+    case FileKind::Region:
       return format::Section::RegionAttributes;
-    case format::FileKind::Table:
+    case FileKind::Table:
       return format::Section::Elements;
     default:
       return -1;
@@ -102,7 +104,7 @@ std::int32_t Terrix_Writer::Create(const wchar_t* path, int kind) {
   if (!detail::IsWritableKind(kind)) return Result::BadMagic;  // the empty file stays open
 
   try {
-    std::memcpy(s.head.magic, format::MagicOfKind(kind), format::kMagicSize);
+    std::memcpy(s.head.magic, format::MagicOfKind(static_cast<FileKind>(kind)), format::kMagicSize);
     s.head.kind = static_cast<std::int16_t>(kind);
     s.head.refusalFlag = 0;
     s.head.directoryOffset = static_cast<std::int32_t>(format::kWriterDirectoryOffset);
@@ -118,7 +120,7 @@ std::int32_t Terrix_Writer::Create(const wchar_t* path, int kind) {
     s.Reset();
     return Result::NoMemory;
   }
-  s.kind = kind;
+  s.kind = static_cast<FileKind>(kind);
   s.ready = true;
   return Result::Success;
 }

@@ -30,7 +30,8 @@ struct Extent {
 
 struct WriterState {
   core::File file;
-  int kind = -1;
+  /// The kind given to Create; meaningful while `ready`.
+  FileKind kind = FileKind::Line;
   /// Create succeeded: the file is open and the element tables are made.
   bool ready = false;
   /// Flush ran: the file on disk is complete and nothing more may be added.
@@ -78,6 +79,6 @@ struct WriterState {
 };
 
 /// The directory entry of the file's own attribute table, or -1 for no table.
-int AttributeSectionOf(int kind);
+int AttributeSectionOf(FileKind kind);
 
 }  // namespace Terrix::detail

@@ -1,26 +1,17 @@
-// Helpers shared by the element-reading suites: an owned Geometry, a reader
-// opened on a built file, and access to the fast reader's protected helpers.
+// Helpers shared by the element-reading suites: a reader opened on a built
+// file, and access to the fast reader's protected helpers.
 #pragma once
 
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "builder/ElementRecords.h"
 #include "builder/MapFileBuilder.h"
 #include "terrix/FastReader.h"
-#include "terrix/Geometry.h"
+#include "terrix/GeometryHolder.h"
 
 namespace elements_test {
-
-struct GeometryDeleter {
-  void operator()(Terrix::Geometry* g) const { Terrix::DestroyGeometry(g); }
-};
-using GeometryPtr = std::unique_ptr<Terrix::Geometry, GeometryDeleter>;
-inline GeometryPtr NewGeometry() {
-  return GeometryPtr(Terrix::CreateGeometry());
-}
 
 /// The fast reader with its protected element helpers reachable.
 class Reader : public Terrix::Terrix_FastReader {

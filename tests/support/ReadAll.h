@@ -10,6 +10,7 @@
 #include <set>
 
 #include "terrix/FastReader.h"
+#include "terrix/GeometryHolder.h"
 #include "terrix/MemReader.h"
 #include "terrix/Reader.h"
 #include "terrix/ResultCodes.h"
@@ -85,7 +86,8 @@ void ReadEachElement(Reader& r, Read read, int count, Terrix::Geometry* g, const
 template <class Reader, class Check>
 void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Check check) {
   using namespace Terrix;
-  Geometry* g = CreateGeometry();
+  GeometryHolder holder = MakeGeometry();
+  Geometry* g = holder.get();
   ReadEachElement<TERRIX_PntInfo>(r, &Reader::ReadPointInfo, points, g, "ReadPointInfo", check);
   for (int i = -1; i < std::min(points, 200) + 1; ++i) {
     char note[260];
@@ -93,7 +95,6 @@ void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Che
   }
   ReadEachElement<TERRIX_LineInfo>(r, &Reader::ReadArcInfo, arcs, g, "ReadArcInfo", check);
   ReadEachElement<TERRIX_RegInfo>(r, &Reader::ReadPolygonInfo, regions, g, "ReadPolygonInfo", check);
-  DestroyGeometry(g);
   ReadAttributes(r);
 }
 
@@ -156,13 +157,12 @@ void ReadAllMem(const wchar_t* path, bool asPolyArc, Check check) {
     TERRIX_Topology t;
     check(r.GetTopoInfo(i, &t), "GetTopoInfo");
   }
-  Geometry* g = CreateGeometry();
+  GeometryHolder g = MakeGeometry();
   for (int i = -1; i < std::min(nodes, 200) + 1; ++i) {
     TERRIX_PntInfo p;
-    check(r.ReadNetPointInfo(i, &p, g), "ReadNetPointInfo");
-    EmptyGeometry(g);
+    check(r.ReadNetPointInfo(i, &p, g.get()), "ReadNetPointInfo");
+    EmptyGeometry(g.get());
   }
-  DestroyGeometry(g);
   ReadElementsAndAttributes(r, elements, arcs, regions, check);
 }
 

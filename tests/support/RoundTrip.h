@@ -31,7 +31,7 @@ class WriteThenRead : public ::testing::Test {
   tb::TempDir dir;
   Terrix::Terrix_Writer writer;
   Terrix::Terrix_FastReader reader;
-  writer_support::GeometryPtr none = writer_support::Geo({}, {});
+  Terrix::GeometryHolder none = writer_support::Geo({}, {});
 
   void Create(int kind) {
     ASSERT_EQ(writer.Create(dir.WidePath("map.tmf").c_str(), kind), Terrix::Result::Success);
@@ -121,8 +121,8 @@ inline Points Concat(const std::vector<Points>& parts) {
 }
 
 /// A geometry of the given parts and part kinds, for the writer.
-inline writer_support::GeometryPtr PartsGeometry(const std::vector<Points>& parts,
-                                                 const std::vector<std::int32_t>& kinds) {
+inline Terrix::GeometryHolder PartsGeometry(const std::vector<Points>& parts,
+                                            const std::vector<std::int32_t>& kinds) {
   std::vector<std::int32_t> starts;
   std::int32_t at = 0;
   for (const Points& p : parts) {
