@@ -38,6 +38,19 @@ std::int32_t Bounded(std::int32_t stored, std::uint64_t fileSize, std::uint64_t 
   return static_cast<std::int32_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(stored), room));
 }
 
+// The size of a file, through the host's file hooks when the thread has them.
+std::uint64_t FileSizeOf(const std::string& path) {
+  if (const FileHooks* hooks = GetThreadFileHooks()) {
+    void* file = hooks->Open(path.c_str(), "rb", hooks->userData);
+    if (file == nullptr) return 0;
+    const std::uint64_t size = hooks->Size(file);
+    hooks->Close(file);
+    return size;
+  }
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
 // GetFieldInfo answers a type code as a signed byte, or a failure code.
 bool Described(std::int32_t rc) {
   return rc >= -128 && rc <= 127;
@@ -107,8 +120,7 @@ std::int32_t LibraryReader::SelectTable(int selector) {
 MapFile::MapFile(const std::string& path, Diagnostics& diagnostics) : path_(path) {
   const std::int32_t rc = reader_.Open(Utf8ToWide(path).c_str());
   if (rc != Result::Success) FailWithCode(path, "opening", rc);
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) size_ = static_cast<std::uint64_t>(st.st_size);
+  size_ = FileSizeOf(path);
   kind_ = static_cast<FileKind>(reader_.GetShapeType());
 
   auto add = [&](ElementClass c, int selector, std::int32_t stored) {

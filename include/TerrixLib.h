@@ -6,6 +6,7 @@
 #include "terrix/ColorLib.h"
 #include "terrix/Export.h"
 #include "terrix/FastReader.h"
+#include "terrix/FileHooks.h"
 #include "terrix/FileKind.h"
 #include "terrix/Functions.h"
 #include "terrix/Geometry.h"

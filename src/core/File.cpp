@@ -52,6 +52,21 @@ int OpenFlags(OpenMode mode) {
   return O_RDONLY | O_CLOEXEC;
 }
 
+// The host's hooks of each thread (SetThreadFileHooks).
+thread_local const FileHooks* threadHooks = nullptr;
+
+const char* HookAccess(OpenMode mode) {
+  switch (mode) {
+    case OpenMode::Read:
+      return "rb";
+    case OpenMode::Update:
+      return "r+b";
+    case OpenMode::Create:
+      return "w+b";
+  }
+  return "rb";
+}
+
 }  // namespace
 
 void FileSeam::Reset() {
@@ -88,12 +103,16 @@ File& File::operator=(File&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = other.fd_;
+    hooks_ = other.hooks_;
+    hooked_ = other.hooked_;
     mode_ = other.mode_;
     position_ = other.position_;
     sizeAtOpen_ = other.sizeAtOpen_;
     blocks_ = std::move(other.blocks_);
     useClock_ = other.useClock_;
     other.fd_ = -1;
+    other.hooks_ = nullptr;
+    other.hooked_ = nullptr;
     other.DropReadBlocks();
   }
   return *this;
@@ -108,6 +127,7 @@ bool File::Open(const wchar_t* path, OpenMode mode) {
 bool File::OpenUtf8(const char* path, OpenMode mode) {
   Close();
   if (SeamFailsOpen() || path == nullptr) return false;
+  if (threadHooks != nullptr) return OpenHooked(*threadHooks, path, mode);
   int fd;
   do {
     fd = ::open(path, OpenFlags(mode), 0666);
@@ -126,9 +146,24 @@ bool File::OpenUtf8(const char* path, OpenMode mode) {
   return true;
 }
 
+bool File::OpenHooked(const FileHooks& hooks, const char* path, OpenMode mode) {
+  void* file = hooks.Open(path, HookAccess(mode), hooks.userData);
+  if (file == nullptr) return false;
+  hooks_ = &hooks;
+  hooked_ = file;
+  mode_ = mode;
+  position_ = 0;
+  sizeAtOpen_ = hooks.Size(file);
+  DropReadBlocks();
+  return true;
+}
+
 void File::Close() {
   if (fd_ >= 0) ::close(fd_);
+  if (hooked_ != nullptr) hooks_->Close(hooked_);
   fd_ = -1;
+  hooks_ = nullptr;
+  hooked_ = nullptr;
   position_ = 0;
   sizeAtOpen_ = 0;
   DropReadBlocks();
@@ -146,8 +181,9 @@ void File::DropReadBlocks() {
 }
 
 std::uint64_t File::Size() const {
-  if (fd_ < 0) return 0;
+  if (!IsOpen()) return 0;
   if (mode_ == OpenMode::Read) return sizeAtOpen_;
+  if (hooked_ != nullptr) return hooks_->Size(hooked_);
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return 0;
   return static_cast<std::uint64_t>(st.st_size);
@@ -160,7 +196,7 @@ bool File::Read(void* out, std::size_t size) {
 
 bool File::Read(void* out, std::size_t size, std::size_t& transferred) {
   transferred = 0;
-  if (SeamFailsRead() || fd_ < 0 || mode_ == OpenMode::Create) return false;
+  if (SeamFailsRead() || !IsOpen() || mode_ == OpenMode::Create) return false;
   if (size == 0) return true;
   if (out == nullptr) return false;
   auto* dst = static_cast<std::uint8_t*>(out);
@@ -172,9 +208,20 @@ bool File::Read(void* out, std::size_t size, std::size_t& transferred) {
 }
 
 bool File::ReadDirect(std::uint8_t* out, std::size_t size, std::size_t& transferred) {
+  return ReadAt(out, size, position_, transferred);
+}
+
+bool File::ReadAt(std::uint8_t* out, std::size_t size, std::uint64_t at, std::size_t& transferred) {
+  if (hooked_ != nullptr) {
+    // A short read through the hooks is the end of the file.
+    if (hooks_->Seek(hooked_, at) != 0) return true;
+    transferred = hooks_->Read(out, size, hooked_);
+    if (transferred > size) transferred = size;
+    return true;
+  }
   while (transferred < size) {
     const ssize_t got =
-        ::pread(fd_, out + transferred, size - transferred, static_cast<off_t>(position_ + transferred));
+        ::pread(fd_, out + transferred, size - transferred, static_cast<off_t>(at + transferred));
     if (got < 0) {
       if (errno == EINTR) continue;
       // An offset beyond what the platform can address reads nothing, like the end.
@@ -229,13 +276,19 @@ bool File::ReadThroughBuffer(std::uint8_t* out, std::size_t size, std::size_t& t
 }
 
 bool File::Write(const void* data, std::size_t size) {
-  if (SeamFailsWrite() || fd_ < 0 || mode_ == OpenMode::Read) return false;
+  if (SeamFailsWrite() || !IsOpen() || mode_ == OpenMode::Read) return false;
   if (size == 0) return true;
   if (data == nullptr) return false;
-  const auto* src = static_cast<const std::uint8_t*>(data);
+  if (!WriteAt(static_cast<const std::uint8_t*>(data), size, position_)) return false;
+  position_ += size;
+  return true;
+}
+
+bool File::WriteAt(const std::uint8_t* src, std::size_t size, std::uint64_t at) {
+  if (hooked_ != nullptr) return hooks_->Seek(hooked_, at) == 0 && hooks_->Write(src, size, hooked_) == size;
   std::size_t written = 0;
   while (written < size) {
-    const ssize_t put = ::pwrite(fd_, src + written, size - written, static_cast<off_t>(position_ + written));
+    const ssize_t put = ::pwrite(fd_, src + written, size - written, static_cast<off_t>(at + written));
     if (put < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -243,8 +296,21 @@ bool File::Write(const void* data, std::size_t size) {
     if (put == 0) return false;
     written += static_cast<std::size_t>(put);
   }
-  position_ += written;
   return true;
 }
 
 }  // namespace Terrix::core
+
+namespace Terrix {
+
+const FileHooks* SetThreadFileHooks(const FileHooks* hooks) {
+  const FileHooks* previous = core::threadHooks;
+  core::threadHooks = hooks;
+  return previous;
+}
+
+const FileHooks* GetThreadFileHooks() {
+  return core::threadHooks;
+}
+
+}  // namespace Terrix

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "terrix/FileHooks.h"
+
 namespace Terrix::core {
 
 enum class OpenMode {
@@ -37,7 +39,7 @@ class File {
   bool Open(const wchar_t* path, OpenMode mode);
   bool OpenUtf8(const char* path, OpenMode mode);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return fd_ >= 0 || hooked_ != nullptr; }
 
   /// Reads up to size bytes at the current position into out. Bytes beyond the
   /// end of the file are not transferred: that part of out keeps its content.
@@ -67,7 +69,14 @@ class File {
   bool ReadDirect(std::uint8_t* out, std::size_t size, std::size_t& transferred);
   void DropReadBlocks();
 
+  // Through the host's hooks (the thread's at Open) or the platform's files.
+  bool OpenHooked(const FileHooks& hooks, const char* path, OpenMode mode);
+  bool ReadAt(std::uint8_t* out, std::size_t size, std::uint64_t at, std::size_t& transferred);
+  bool WriteAt(const std::uint8_t* data, std::size_t size, std::uint64_t at);
+
   int fd_ = -1;
+  const FileHooks* hooks_ = nullptr;
+  void* hooked_ = nullptr;  // the host's open file
   OpenMode mode_ = OpenMode::Read;
   std::uint64_t position_ = 0;
   std::uint64_t sizeAtOpen_ = 0;

@@ -46,3 +46,10 @@ TEST(PublicInterface, FilesIdentifiedByMagic) {
   Terrix::GeometryHolder g = Terrix::MakeGeometry();
   EXPECT_EQ(g->vertexCount, 0);
 }
+
+TEST(PublicInterface, FileHooksAreReachable) {
+  EXPECT_EQ(Terrix::GetThreadFileHooks(), nullptr);
+  static const Terrix::FileHooks none{};
+  EXPECT_EQ(Terrix::SetThreadFileHooks(&none), nullptr);
+  EXPECT_EQ(Terrix::SetThreadFileHooks(nullptr), &none);
+}
