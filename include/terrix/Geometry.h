@@ -100,7 +100,7 @@ TERRIX_API void DestroyGeometry(Geometry* geometry);
 ///   the x and y bounds of its points;
 /// - a polygon: type 5, id -1, one part per ring (the first of kind 5, the
 ///   further ones of kind 3), z and m 0.0, the x and y bounds of its points.
-/// The z and m bounds of lines and polygons are not set. With no vertex the
+/// The z and m bounds of lines and polygons are left as they were. With no vertex the
 /// x and y bounds keep their start values, 1.79769313486232e307 for the
 /// minima and its negative for the maxima.
 class TERRIX_API Geometry {
