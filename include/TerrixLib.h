@@ -1,5 +1,10 @@
-// TerrixLib: reads and writes the vector map files of the Terrix format.
-// Including this header gives a host the whole public interface.
+/// @file
+/// TerrixLib: reads and writes the vector map files of the Terrix format.
+///
+/// Including this header gives a host the whole public interface. The
+/// concepts shared by every part of it (file kinds, element numbering, attribute
+/// tables, code pages, result codes, who frees what, threads) are described on
+/// the main page of this documentation.
 #pragma once
 
 #include "terrix/CodePage.h"

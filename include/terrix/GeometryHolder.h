@@ -1,4 +1,5 @@
-// An owning handle for a Geometry container: DestroyGeometry runs when it goes.
+/// @file
+/// An owning handle for a Geometry container: DestroyGeometry runs when it goes.
 #pragma once
 
 #include <memory>
@@ -7,7 +8,10 @@
 
 namespace Terrix {
 
+/// The deleter of GeometryHolder: releases a container and its arrays.
 struct GeometryDeleter {
+  /// Calls DestroyGeometry.
+  /// @param geometry A container from CreateGeometry, or null.
   void operator()(Geometry* geometry) const { DestroyGeometry(geometry); }
 };
 
@@ -16,6 +20,7 @@ using GeometryHolder = std::unique_ptr<Geometry, GeometryDeleter>;
 
 /// A new, empty container in a holder. Like CreateGeometry, throws
 /// std::bad_alloc when memory is exhausted.
+/// @return The holder, never empty.
 inline GeometryHolder MakeGeometry() {
   return GeometryHolder(CreateGeometry());
 }
