@@ -17,6 +17,7 @@
 #include "RowStore.h"
 #include "builder/AttributeSection.h"
 #include "builder/ElementRecords.h"
+#include "builder/HostileFiles.h"
 
 using namespace Terrix::Convert;
 using Terrix::FileKind;
@@ -538,16 +539,8 @@ TEST_F(Written, TableRowsNeedAField) {
 // the nodes no values, not the arcs'.
 TEST(HostileFiles, ReadsAreBoundedByTheFile) {
   tb::TempDir dir;
-  tb::ElementFile regions(tb::kRegion);
-  regions.AddArc({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}});
-  regions.AddPolygon({1});
-  regions.Build().Count(5, 0x7FFFFFFF).Count(4, 0x7FFFFFFF).WriteTo(dir.Path("regions.tmf"));
-  tb::AttributeSection rows;
-  rows.Field("v", 3, 4).Elements(2).RecordCount(0x80000000u);
-  tb::MapFileBuilder(tb::kTable)
-      .Section(0, rows.Build())
-      .Section(1, tb::Bytes(2, 0))
-      .WriteTo(dir.Path("rows.tmf"));
+  tb::WriteOverclaimingRegions(dir.Path("regions.tmf"));
+  tb::WriteOverclaimingRows(dir.Path("rows.tmf"));
 
   const auto start = std::chrono::steady_clock::now();
   for (const std::string name : {"regions.tmf", "rows.tmf"}) {
@@ -564,13 +557,7 @@ TEST(HostileFiles, ReadsAreBoundedByTheFile) {
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
-  tb::ElementFile net(tb::kNetwork);
-  net.AddArc({{0, 0}, {1, 0}});
-  net.AddNode(0, 0, tb::Bytes(94, 0));
-  tb::AttributeSection arcTable, badNodes;
-  arcTable.Field("road", 0, 6).Text(0, 0, "A1");
-  badNodes.Field("id", 3, 4).Elements(1).Magic(0, 0);
-  net.Build().Section(2, arcTable.Build()).Section(5, badNodes.Build()).WriteTo(dir.Path("net.tmf"));
+  tb::WriteNetworkWithoutNodeTable(dir.Path("net.tmf"));
   Diagnostics diagnostics;
   MapFile map(dir.Path("net.tmf"), diagnostics);
   ASSERT_EQ(map.Layers().size(), 2u);

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "builder/AttributeSection.h"
-#include "builder/ElementRecords.h"
+#include "builder/HostileFiles.h"
+#include "builder/MapFileBuilder.h"
 #include "support/Command.h"
 
 using Json = nlohmann::json;
@@ -272,23 +272,9 @@ TEST_F(ByRule, NothingButTheOutputIsTouched) {
 // command answers in well under a second; a node table without a valid head
 // gives the nodes no values rather than the arcs'.
 TEST_F(ByRule, HostileMapFilesCostNoMoreThanTheirSize) {
-  tb::ElementFile regions(tb::kRegion);
-  regions.AddArc({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}});
-  regions.AddPolygon({1});
-  regions.Build().Count(4, 0x7FFFFFFF).Count(5, 0x7FFFFFFF).WriteTo(dir_.Path("claims.tmf"));
-  tb::AttributeSection rows;
-  rows.Field("v", 3, 4).Elements(1).RecordCount(0x80000000u);
-  tb::MapFileBuilder(tb::kTable)
-      .Section(0, rows.Build())
-      .Section(1, tb::Bytes(2, 0))
-      .WriteTo(dir_.Path("rows.tmf"));
-  tb::ElementFile net(tb::kNetwork);
-  net.AddArc({{0, 0}, {1, 0}});
-  net.AddNode(0, 0, tb::Bytes(94, 0));
-  tb::AttributeSection arcs, badNodes;
-  arcs.Field("road", 0, 6).Text(0, 0, "A1");
-  badNodes.Field("id", 3, 4).Elements(1).Magic(0, 0);
-  net.Build().Section(2, arcs.Build()).Section(5, badNodes.Build()).WriteTo(dir_.Path("net.tmf"));
+  tb::WriteOverclaimingRegions(dir_.Path("claims.tmf"));
+  tb::WriteOverclaimingRows(dir_.Path("rows.tmf"));
+  tb::WriteNetworkWithoutNodeTable(dir_.Path("net.tmf"));
 
   for (const std::string name : {"claims.tmf", "rows.tmf", "net.tmf"}) {
     const std::string path = dir_.Path(name);
