@@ -296,8 +296,9 @@ char** MapDataset::GetFileList() {
   for (const Entry& e : layers_) {
     if (files.FindString(e.file.c_str()) >= 0 || !Exists(e.file)) continue;
     files.AddString(e.file.c_str());
-    const std::string sidecar = SidecarPath(e.file);
-    if (Exists(sidecar)) files.AddString(sidecar.c_str());
+    // Not a sidecar that another file of the same name (a shapefile) owns too.
+    const std::string sidecar = OwnSidecar(e.file);
+    if (!sidecar.empty()) files.AddString(sidecar.c_str());
   }
   return files.StealList();
 }

@@ -141,9 +141,14 @@ bool WriteSidecar(const std::string& mapPath, const OGRSpatialReference* srs) {
   return true;
 }
 
-void RemoveSidecar(const std::string& mapPath) {
+std::string OwnSidecar(const std::string& mapPath) {
   const std::string existing = ExistingSidecar(mapPath);
-  if (!existing.empty() && SharersOf(mapPath).empty()) VSIUnlink(existing.c_str());
+  return !existing.empty() && SharersOf(mapPath).empty() ? existing : std::string();
+}
+
+void RemoveSidecar(const std::string& mapPath) {
+  const std::string own = OwnSidecar(mapPath);
+  if (!own.empty()) VSIUnlink(own.c_str());
 }
 
 }  // namespace Terrix::Ogr

@@ -30,6 +30,10 @@ std::string SidecarText(const OGRSpatialReference& srs);
 /// coordinate system reads back as it is.
 bool WriteSidecar(const std::string& mapPath, const OGRSpatialReference* srs);
 
+/// The sidecar of a map file that belongs to it alone (no other file shares
+/// its name), or empty.
+std::string OwnSidecar(const std::string& mapPath);
+
 /// Removes the sidecar of a map file that was removed, unless other files
 /// share its name.
 void RemoveSidecar(const std::string& mapPath);
