@@ -140,7 +140,9 @@ MapDataset* MapDataset::Create(const std::string& path) {
   dataset->SetDescription(path.c_str());
   const bool isFolder = IsDirectory(path);
   const bool standardOutput = STARTS_WITH(path.c_str(), "/vsistdout");
-  if (isFolder || (!standardOutput && std::string(CPLGetExtension(path.c_str())).empty())) {
+  const bool newFolder =
+      !standardOutput && !Exists(path) && std::string(CPLGetExtension(path.c_str())).empty();
+  if (isFolder || newFolder) {
     dataset->folder_ = true;
     if (isFolder) {
       // An existing folder: its map files are layers already.

@@ -26,8 +26,8 @@ class MapDataset final : public GDALDataset {
   /// A map file, or a folder holding map files (null, without an error, for a
   /// folder without any). Null after a CPLError when a single file is refused.
   static MapDataset* Open(GDALOpenInfo* info);
-  /// A new map file; a folder for a path without an extension or an existing
-  /// folder (which is then opened for update). Null after a CPLError.
+  /// A new map file; a folder for a new path without an extension or an
+  /// existing folder (which is then opened for update). Null after a CPLError.
   static MapDataset* Create(const std::string& path);
   /// Writes what changed and the new layers. GDAL 3.6 has no way to return a
   /// failure from closing: it is reported through CPLError only.
