@@ -8,8 +8,7 @@
 
 #include <string>
 
-#include "ReadLayer.h"
-#include "WriteLayer.h"
+#include "Dataset.h"
 
 namespace Terrix::Ogr {
 
@@ -17,23 +16,18 @@ namespace {
 
 constexpr const char* kDriverName = "Terrix";
 
-// Point, line, region, network and table files, by their magic alone.
+// Point, line, region, network and table files, by their magic alone; a
+// folder may hold map files (Open looks).
 int Identify(GDALOpenInfo* info) {
+  if (info->bIsDirectory) return GDAL_IDENTIFY_UNKNOWN;
   if (info->nHeaderBytes < static_cast<int>(kMagicLength)) return FALSE;
   return IdentifyFile(info->pabyHeader, static_cast<std::size_t>(info->nHeaderBytes)).format ==
          FileFormat::VectorMap;
 }
 
 GDALDataset* Open(GDALOpenInfo* info) {
-  if (!Identify(info)) return nullptr;
-  if (info->eAccess == GA_Update) {
-    CPLError(CE_Failure, CPLE_NotSupported, "%s: the Terrix driver opens map files read-only",
-             info->pszFilename);
-    return nullptr;
-  }
-  const char* codePage =
-      CSLFetchNameValueDef(info->papszOpenOptions, "CODEPAGE", Convert::CodePage::kDefault);
-  return ReadDataset::Open(info->pszFilename, codePage);
+  if (Identify(info) == FALSE) return nullptr;
+  return MapDataset::Open(info);
 }
 
 GDALDataset* Create(const char* name, int, int, int bands, GDALDataType, char**) {
@@ -41,7 +35,7 @@ GDALDataset* Create(const char* name, int, int, int bands, GDALDataType, char**)
     CPLError(CE_Failure, CPLE_NotSupported, "the Terrix driver writes vector data only");
     return nullptr;
   }
-  return WriteDataset::Create(name);
+  return MapDataset::Create(name);
 }
 
 }  // namespace
@@ -58,6 +52,8 @@ extern "C" __attribute__((visibility("default"))) void RegisterOGRTerrix() {
   driver->SetMetadataItem(GDAL_DCAP_CREATE, "YES");
   driver->SetMetadataItem(GDAL_DMD_LONGNAME, "Terrix vector map file");
   driver->SetMetadataItem(GDAL_DMD_EXTENSIONS, "tmf");
+  driver->SetMetadataItem(GDAL_DCAP_VIRTUALIO, "YES");
+  driver->SetMetadataItem(GDAL_DCAP_OPEN, "YES");
   driver->SetMetadataItem(GDAL_DMD_CREATIONFIELDDATATYPES,
                           "Integer Integer64 Real String Date DateTime Time Binary");
   driver->SetMetadataItem(GDAL_DMD_CREATIONFIELDDATASUBTYPES, "Boolean Int16 Float32");
@@ -66,6 +62,9 @@ extern "C" __attribute__((visibility("default"))) void RegisterOGRTerrix() {
                           "<Option name='CODEPAGE' type='string' default='GBK' "
                           "description='8-bit code page of the file (GBK, GB18030, UTF-8, CP1252, any iconv "
                           "name)'/>"
+                          "<Option name='LOSSY' type='boolean' default='NO' "
+                          "description='When a file opened for update is written anew, store what it cannot "
+                          "hold with changes, each kind reported, instead of failing'/>"
                           "</OpenOptionList>");
   driver->SetMetadataItem(GDAL_DS_LAYER_CREATIONOPTIONLIST,
                           "<LayerCreationOptionList>"

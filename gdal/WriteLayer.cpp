@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "OutputFile.h"
+#include "Sidecar.h"
 
 namespace Terrix::Ogr {
 
@@ -20,21 +21,55 @@ void Warn(const std::string& message) {
 }  // namespace
 
 WriteLayer::WriteLayer(const std::string& path, const char* name, OGRwkbGeometryType geometryType,
-                       const Convert::WriteOptions& options)
-    : path_(path) {
-  diagnostics_.sink = Warn;
+                       const Convert::WriteOptions& options, const OGRSpatialReference* srs, bool sidecar)
+    : path_(path), sidecar_(sidecar) {
+  diagnostics_.sink = [this](const std::string& message) { Warn(AsTold(message)); };
   FileKind kind = FileKind::Line;
   const bool decided = KindOfGeometryType(geometryType, kind);
-  writer_ = std::make_unique<Convert::FeatureWriter>(
-      path, decided ? std::optional<FileKind>(kind) : std::nullopt, options, diagnostics_);
+  std::string written = path;
+  if (IsVirtual(path)) {
+    // The library seeks while it writes: it writes a local file, copied into
+    // the target when complete.
+    scratch_ = std::make_unique<LocalScratch>();
+    std::string file = CPLGetFilename(path.c_str());
+    if (file.empty() || file.find_first_not_of('.') == std::string::npos) file = "map.tmf";
+    local_ = scratch_->Path() + "/" + file;
+    written = local_;
+  }
+  try {
+    writer_ = std::make_unique<Convert::FeatureWriter>(
+        written, decided ? std::optional<FileKind>(kind) : std::nullopt, options, diagnostics_);
+  } catch (const Convert::ConversionError& e) {
+    throw Convert::ConversionError(AsTold(e.what()));
+  }
   SetDescription(name);
   defn_ = new OGRFeatureDefn(name);
   defn_->Reference();
   defn_->SetGeomType(geometryType);
+  if (srs != nullptr && geometryType != wkbNone) {
+    srs_ = srs->Clone();
+    srs_->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    defn_->GetGeomFieldDefn(0)->SetSpatialRef(srs_);
+    if (sidecar_ && STARTS_WITH(path.c_str(), "/vsistdout")) {
+      sidecar_ = false;
+      Warn(path +
+           ": the layer's coordinate system is not kept: standard output takes the map file "
+           "alone (write to a file to keep it beside the map file, as NAME.prj)");
+    }
+  }
 }
 
 WriteLayer::~WriteLayer() {
   defn_->Release();
+  if (srs_ != nullptr) srs_->Release();
+}
+
+std::string WriteLayer::AsTold(const std::string& message) const {
+  if (local_.empty()) return message;
+  std::string told = message;
+  for (std::size_t at = 0; (at = told.find(local_, at)) != std::string::npos; at += path_.size())
+    told.replace(at, local_.size(), path_);
+  return told;
 }
 
 int WriteLayer::TestCapability(const char* capability) {
@@ -44,9 +79,9 @@ int WriteLayer::TestCapability(const char* capability) {
          EQUAL(capability, OLCCurveGeometries);
 }
 
-void WriteLayer::Fail(const char* what) {
+void WriteLayer::Fail(const std::string& what) {
   failed_ = true;
-  CPLError(CE_Failure, CPLE_AppDefined, "%s; %s is not written", what, path_.c_str());
+  CPLError(CE_Failure, CPLE_AppDefined, "%s; %s is not written", AsTold(what).c_str(), path_.c_str());
 }
 
 OGRErr WriteLayer::CreateField(OGRFieldDefn* field, int) {
@@ -67,7 +102,7 @@ OGRErr WriteLayer::CreateField(OGRFieldDefn* field, int) {
     plans_.push_back(plan);
     return OGRERR_NONE;
   } catch (const std::exception& e) {
-    CPLError(CE_Failure, CPLE_AppDefined, "%s", e.what());
+    CPLError(CE_Failure, CPLE_AppDefined, "%s", AsTold(e.what()).c_str());
     return OGRERR_FAILURE;
   }
 }
@@ -110,57 +145,13 @@ bool WriteLayer::Finish() {
            " with curves: the curves were replaced by line segments (the format holds straight segments "
            "only)");
     writer->Finish();
-    return true;
+    if (!local_.empty()) CopyIntoTarget(local_, path_);
   } catch (const std::exception& e) {
-    CPLError(CE_Failure, CPLE_AppDefined, "%s", e.what());
+    CPLError(CE_Failure, CPLE_AppDefined, "%s", AsTold(e.what()).c_str());
     return false;
   }
-}
-
-WriteDataset* WriteDataset::Create(const std::string& path) {
-  try {
-    Convert::OutputFile probe(path);  // a file beside the destination, removed again
-  } catch (const std::exception& e) {
-    CPLError(CE_Failure, CPLE_OpenFailed, "%s", e.what());
-    return nullptr;
-  }
-  auto* dataset = new WriteDataset();
-  dataset->path_ = path;
-  dataset->SetDescription(path.c_str());
-  return dataset;
-}
-
-WriteDataset::~WriteDataset() {
-  WriteDataset::FlushCache(true);
-}
-
-void WriteDataset::FlushCache(bool atClosing) {
-  if (atClosing && layer_) layer_->Finish();
-}
-
-int WriteDataset::TestCapability(const char* capability) {
-  if (EQUAL(capability, ODsCCurveGeometries)) return TRUE;
-  return EQUAL(capability, ODsCCreateLayer) && !layer_;
-}
-
-OGRLayer* WriteDataset::ICreateLayer(const char* name, OGRSpatialReference*, OGRwkbGeometryType geometryType,
-                                     char** options) {
-  if (layer_) {
-    CPLError(CE_Failure, CPLE_NotSupported, "%s: a map file holds one layer", path_.c_str());
-    return nullptr;
-  }
-  Convert::WriteOptions write;
-  write.codePage = CSLFetchNameValueDef(options, "CODEPAGE", Convert::CodePage::kDefault);
-  write.lossy = CPLTestBool(CSLFetchNameValueDef(options, "LOSSY", "NO"));
-  write.codePageOption = "the layer creation option CODEPAGE set to";
-  write.lossyOption = "the layer creation option LOSSY=YES";
-  try {
-    layer_ = std::make_unique<WriteLayer>(path_, name, geometryType, write);
-  } catch (const std::exception& e) {
-    CPLError(CE_Failure, CPLE_IllegalArg, "%s", e.what());
-    return nullptr;
-  }
-  return layer_.get();
+  if (sidecar_) WriteSidecar(path_, srs_);
+  return true;
 }
 
 }  // namespace Terrix::Ogr

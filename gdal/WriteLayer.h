@@ -1,7 +1,9 @@
 // Writing map files through OGR: one layer per file, streamed into the
 // conversion layer's feature writer as the features arrive (shapes go to the
 // library's writer at once, values into its compact row store) and written
-// when the dataset closes.
+// when the dataset closes. A target of GDAL's virtual file systems (/vsimem/,
+// /vsistdout/) is written as a local file first and copied there when
+// complete, as the library's writer needs to seek.
 #pragma once
 
 #include <gdal_priv.h>
@@ -15,6 +17,7 @@
 #include "Diagnostics.h"
 #include "MapWriter.h"
 #include "OgrValues.h"
+#include "VsiFiles.h"
 
 namespace Terrix::Ogr {
 
@@ -23,13 +26,14 @@ namespace Terrix::Ogr {
 /// not decide it, from the first feature with a geometry. A field
 /// "terrix:note" gives a point's note. The writer's warnings reach CPLError as
 /// they arise. After a feature is refused the file is not written: later
-/// features are refused too, and closing leaves nothing behind.
+/// features are refused too, and closing leaves nothing behind. The layer's
+/// coordinate system goes beside the file (Sidecar.h) when `sidecar` is set.
 class WriteLayer final : public OGRLayer {
  public:
   /// Throws ConversionError when the file cannot be written there or the code
   /// page is unknown.
   WriteLayer(const std::string& path, const char* name, OGRwkbGeometryType geometryType,
-             const Convert::WriteOptions& options);
+             const Convert::WriteOptions& options, const OGRSpatialReference* srs, bool sidecar);
   ~WriteLayer() override;
   WriteLayer(const WriteLayer&) = delete;
   WriteLayer& operator=(const WriteLayer&) = delete;
@@ -45,42 +49,25 @@ class WriteLayer final : public OGRLayer {
   /// Writes the file (once); reports through CPLError and answers false when
   /// it is not written.
   bool Finish();
+  /// The file the layer writes.
+  const std::string& Path() const { return path_; }
 
  private:
-  void Fail(const char* what);
+  void Fail(const std::string& what);
+  /// A message of the conversion layer naming the file as the user named it.
+  std::string AsTold(const std::string& message) const;
 
-  std::string path_;
+  std::string path_;   // the target
+  std::string local_;  // where the library writes, when not the target itself
+  std::unique_ptr<LocalScratch> scratch_;
+  OGRSpatialReference* srs_ = nullptr;
+  bool sidecar_ = false;
   OGRFeatureDefn* defn_ = nullptr;
   Convert::Diagnostics diagnostics_;
   std::unique_ptr<Convert::FeatureWriter> writer_;
   std::vector<FieldPlan> plans_;  // per OGR field
   std::int64_t linearised_ = 0;   // features whose curves became line segments
   bool failed_ = false;
-};
-
-/// A new map file: it takes one layer and appears, complete, on close.
-class WriteDataset final : public GDALDataset {
- public:
-  /// Checks that the file can be written there; null after a CPLError.
-  static WriteDataset* Create(const std::string& path);
-  /// Writes the file unless that was done. GDAL 3.6 has no way to return a
-  /// failure from closing: it is reported through CPLError only.
-  ~WriteDataset() override;
-
-  int GetLayerCount() override { return layer_ ? 1 : 0; }
-  OGRLayer* GetLayer(int index) override { return index == 0 ? layer_.get() : nullptr; }
-  int TestCapability(const char* capability) override;
-  /// At closing, writes the file; before, there is nothing to flush (the
-  /// file can only be laid out once every feature is known).
-  void FlushCache(bool atClosing) override;
-
- protected:
-  OGRLayer* ICreateLayer(const char* name, OGRSpatialReference* srs, OGRwkbGeometryType geometryType,
-                         char** options) override;
-
- private:
-  std::string path_;
-  std::unique_ptr<WriteLayer> layer_;
 };
 
 }  // namespace Terrix::Ogr
