@@ -12,6 +12,7 @@
 
 #include "FuzzInput.h"
 #include "terrix/FastReader.h"
+#include "terrix/GeometryHolder.h"
 #include "terrix/Writer.h"
 
 namespace {
@@ -34,13 +35,8 @@ using Ring = std::vector<XY>;
 /// A Geometry built from the input: vertices, an ascending part table and part kinds.
 class InputGeometry {
  public:
-  InputGeometry() : g_(CreateGeometry()) {}
-  ~InputGeometry() { DestroyGeometry(g_); }
-  InputGeometry(const InputGeometry&) = delete;
-  InputGeometry& operator=(const InputGeometry&) = delete;
-
   void Fill(FuzzedDataProvider& in, std::int32_t shapeType) {
-    EmptyGeometry(g_);
+    EmptyGeometry(g_.get());
     g_->type = shapeType;
     const int vertices = in.ConsumeIntegralInRange(0, kMaxVertices);
     const int parts = in.ConsumeIntegralInRange(0, 4);
@@ -87,7 +83,7 @@ class InputGeometry {
     return d;
   }
 
-  Geometry* g_;
+  GeometryHolder g_ = MakeGeometry();
 };
 
 template <typename Record>
@@ -346,7 +342,8 @@ void ExpectRings(const Geometry& g, const std::vector<Ring>& expected, const cha
 }
 
 void CheckElements(Terrix_FastReader& reader, const Model& m) {
-  Geometry* g = CreateGeometry();
+  const GeometryHolder holder = MakeGeometry();
+  Geometry* g = holder.get();
   for (std::size_t i = 0; i < m.points.size(); ++i) {
     TERRIX_PntInfo p{};
     if (reader.ReadPointInfo(static_cast<int>(i), &p, g) != Result::Success)
@@ -379,7 +376,6 @@ void CheckElements(Terrix_FastReader& reader, const Model& m) {
     ExpectRings(*g, m.regionRings[i], "a polygon's rings read back changed");
     EmptyGeometry(g);
   }
-  DestroyGeometry(g);
 }
 
 void CheckAttributes(Terrix_FastReader& reader, const Model& m) {
