@@ -3,6 +3,8 @@
 // through the diagnostics.
 #pragma once
 
+#include <TerrixLib.h>
+
 #include <ostream>
 #include <string>
 
@@ -30,6 +32,8 @@ class InputPath {
   const std::string& Path() const { return path_; }
   /// How messages name it.
   const std::string& Name() const { return name_; }
+  /// What its magic announces; throws ConversionError when it cannot be read.
+  FileFormat Format() const;
 
  private:
   std::string path_, name_;

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 
 #include "Commands.h"
 #include "JsonText.h"
@@ -334,21 +333,13 @@ void InfoSymbol(const std::string& path, const std::string& name, const Options&
   }
 }
 
-FileFormat DetectFormat(const std::string& path, const std::string& name) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ConversionError(name, "cannot open: " + std::string(std::strerror(errno)));
-  char magic[kMagicLength] = {};
-  in.read(magic, sizeof magic);
-  return IdentifyFile(magic, static_cast<std::size_t>(in.gcount())).format;
-}
-
 void InfoFile(const std::string& operand, const Options& options, std::ostream& out,
               Diagnostics& diagnostics) {
   const InputPath input(operand);
   const std::string& path = input.Path();
   const std::string& name = input.Name();
   if (options.symbol) return InfoSymbol(path, name, options, out);
-  switch (DetectFormat(path, name)) {
+  switch (input.Format()) {
     case FileFormat::VectorMap:
       return InfoMap(path, name, options, out, diagnostics);
     case FileFormat::Project:

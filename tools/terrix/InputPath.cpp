@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 
 #include "Commands.h"
 
@@ -36,6 +37,14 @@ InputPath::InputPath(const std::string& operand) : path_(operand), name_(operand
     }
   }
   ::close(fd);
+}
+
+FileFormat InputPath::Format() const {
+  std::ifstream in(path_, std::ios::binary);
+  if (!in) throw Convert::ConversionError(name_, "cannot open: " + std::string(std::strerror(errno)));
+  char magic[kMagicLength] = {};
+  in.read(magic, sizeof magic);
+  return IdentifyFile(magic, static_cast<std::size_t>(in.gcount())).format;
 }
 
 InputPath::~InputPath() {

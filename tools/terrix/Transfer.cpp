@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 
@@ -28,14 +27,6 @@ struct FileCloser {
   }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-bool IsMapFile(const std::string& path, const std::string& name) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ConversionError(name, "cannot open: " + std::string(std::strerror(errno)));
-  char magic[kMagicLength] = {};
-  in.read(magic, sizeof magic);
-  return IdentifyFile(magic, static_cast<std::size_t>(in.gcount())).format == FileFormat::VectorMap;
-}
 
 // A map file written for standard output: made under a temporary name (the
 // writer needs to seek), copied out, removed.
@@ -72,7 +63,7 @@ class TemporaryOutput {
 
 int RunExport(const Options& options, Diagnostics& diagnostics) {
   const InputPath input(options.operands.at(0));
-  if (!IsMapFile(input.Path(), input.Name()))
+  if (input.Format() != FileFormat::VectorMap)
     throw ConversionError(input.Name(), "not a vector map file (unknown magic)");
   ExportOptions eo;
   eo.format = options.wkt ? ExportFormat::Wkt : ExportFormat::GeoJson;
