@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <new>
-#include <utility>
 #include <vector>
 
 #include "terrix/Geometry.h"
@@ -18,6 +17,9 @@ struct XY {
   double x;
   double y;
 };
+inline bool operator==(const XY& a, const XY& b) {
+  return a.x == b.x && a.y == b.y;
+}
 
 template <class T>
 T* CallocCopy(const std::vector<T>& values) {
@@ -37,17 +39,14 @@ inline Terrix::GeometryHolder MakeGeometry(std::int32_t type, const std::vector<
   g->type = type;
   g->id = -1;
   std::vector<double> x, y, z, m;
-  for (std::size_t i = 0; i < points.size(); ++i) {
-    x.push_back(points[i].x);
-    y.push_back(points[i].y);
-    z.push_back(1000.0 + static_cast<double>(i));
-    m.push_back(2000.0 + static_cast<double>(i));
+  for (const XY& p : points) {
+    x.push_back(p.x);
+    y.push_back(p.y);
+    z.push_back(1000.0 + static_cast<double>(z.size()));
+    m.push_back(2000.0 + static_cast<double>(m.size()));
   }
   g->vertexCount = static_cast<std::int32_t>(points.size());
-  g->x = CallocCopy(x);
-  g->y = CallocCopy(y);
-  g->z = CallocCopy(z);
-  g->m = CallocCopy(m);
+  g->x = CallocCopy(x), g->y = CallocCopy(y), g->z = CallocCopy(z), g->m = CallocCopy(m);
   g->partCount = static_cast<std::int32_t>(starts.size());
   g->partStart = CallocCopy(starts);
   std::vector<std::int32_t> kinds(starts.size(), Terrix::PartKind::InnerRing);
@@ -68,10 +67,6 @@ inline std::vector<XY> VerticesOf(const Terrix::Geometry& g) {
   std::vector<XY> out;
   for (std::int32_t i = 0; i < g.vertexCount; ++i) out.push_back({g.x[i], g.y[i]});
   return out;
-}
-
-inline bool operator==(const XY& a, const XY& b) {
-  return a.x == b.x && a.y == b.y;
 }
 
 // Closed squares of side `side` with their lower-left corner at (x0, y0).
