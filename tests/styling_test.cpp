@@ -2,8 +2,11 @@
 // files, read from files built byte by byte (builder/StyleFileBuilder.h).
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <cwchar>
+#include <sstream>
+#include <tuple>
 
 #include "builder/StyleFileBuilder.h"
 #include "core/File.h"
@@ -17,16 +20,17 @@
 
 using namespace Terrix;
 using tb::Bytes;
+using Ints = std::vector<int>;
 
 namespace {
 
 CMYKQUAD Cmyk(int k, int c, int m, int y) {
   return CMYKQUAD{std::uint8_t(k), std::uint8_t(c), std::uint8_t(m), std::uint8_t(y)};
 }
-std::vector<int> Of(const tagRGBTRIPLE& t) {
+Ints Of(const tagRGBTRIPLE& t) {
   return {t.rgbtRed, t.rgbtGreen, t.rgbtBlue};
 }
-std::vector<int> Of(const CMYKQUAD& q) {
+Ints Of(const CMYKQUAD& q) {
   return {q.cmykBlack, q.cmykCyan, q.cmykMagenta, q.cmykYellow};
 }
 template <typename Record>
@@ -39,24 +43,27 @@ Record Filled(std::uint8_t value) {
   std::memset(&r, value, sizeof r);
   return r;
 }
+Bytes Slice(const Bytes& b, std::size_t at, std::size_t n) {
+  return Bytes(b.begin() + at, b.begin() + at + n);
+}
 
 class Styling : public support::FileTest {};
 
+// (255 - ink) x ((255 - black) x 255) / 65025, truncated; cyan to red, magenta to green. No
+// black is generated the other way; the reserved byte is ignored.
 TEST(ColorConversion, CmykAndRgbOverEveryInkAndBlack) {
-  // (255 - ink) x ((255 - black) x 255) / 65025, truncated; cyan to red, magenta to green.
   const auto channel = [](int ink, int k) { return int((255 - ink) * ((255.0 - k) * 255.0) / 65025.0); };
   for (int k = 0; k < 256; ++k) {
     for (int c = 0; c < 256; ++c) {
-      const tagRGBTRIPLE rgb = CMYK2RGB(Cmyk(k, c, 255 - c, c / 2));
-      ASSERT_EQ(Of(rgb), (std::vector<int>{channel(c, k), channel(255 - c, k), channel(c / 2, k)})) << k;
       const tagRGBQUAD q = CMYK2RGBA(Cmyk(k, c, 255 - c, c / 2));
-      ASSERT_EQ((std::vector<int>{q.rgbRed, q.rgbGreen, q.rgbBlue, q.rgbReserved}),
-                (std::vector<int>{rgb.rgbtRed, rgb.rgbtGreen, rgb.rgbtBlue, 255}));
+      ASSERT_EQ(Of(CMYK2RGB(Cmyk(k, c, 255 - c, c / 2))),
+                (Ints{channel(c, k), channel(255 - c, k), channel(c / 2, k)}));
+      ASSERT_EQ((Ints{q.rgbRed, q.rgbGreen, q.rgbBlue, q.rgbReserved}),
+                (Ints{channel(c, k), channel(255 - c, k), channel(c / 2, k), 255}));
     }
   }
-  // No black is generated; the reserved byte is ignored.
-  EXPECT_EQ(Of(RGB2CMYK(tagRGBTRIPLE{50, 100, 200})), (std::vector<int>{0, 55, 155, 205}));
-  EXPECT_EQ(Of(RGBA2CMYK(tagRGBQUAD{50, 100, 200, 77})), (std::vector<int>{0, 55, 155, 205}));
+  EXPECT_EQ(Of(RGB2CMYK(tagRGBTRIPLE{50, 100, 200})), (Ints{0, 55, 155, 205}));
+  EXPECT_EQ(Of(RGBA2CMYK(tagRGBQUAD{50, 100, 200, 77})), (Ints{0, 55, 155, 205}));
 }
 
 tb::ColorLibBuilder MixingLibrary() {
@@ -74,159 +81,110 @@ tb::ColorLibBuilder MixingLibrary() {
 }
 
 TEST_F(Styling, ColorLibraryMixesInksIntoTheBase) {
-  const tb::ColorLibBuilder b = MixingLibrary();
   Terrix_ColorLib lib;
-  ASSERT_EQ(lib.LoadColors(Write("c.lib", b.Build()).c_str()), 7);
+  ASSERT_EQ(lib.LoadColors(Write("c.lib", MixingLibrary().Build()).c_str()), 7);
   EXPECT_EQ(lib.GetColorNum(), 7);
   // GetCMYK in percent of the mixed values, GetRGB converted from them.
-  const std::vector<int> expected[][2] = {
-      {{0, 100, 0, 0}, {0, 255, 255}},    {{0, 0, 50, 0}, {255, 127, 255}}, {{3, 0, 78, 39}, {245, 52, 148}},
-      {{1, 15, 30, 15}, {213, 174, 213}}, {{100, 50, 0, 0}, {0, 0, 0}},     {{100, 0, 78, 39}, {0, 0, 0}},
-      {{0, 0, 100, 0}, {255, 0, 255}},
-  };
+  // clang-format off
+  const Ints cmyk[] = {{0, 100, 0, 0}, {0, 0, 50, 0}, {3, 0, 78, 39}, {1, 15, 30, 15}, {100, 50, 0, 0},
+                       {100, 0, 78, 39}, {0, 0, 100, 0}};
+  const Ints rgb[] = {{0, 255, 255}, {255, 127, 255}, {245, 52, 148}, {213, 174, 213}, {0, 0, 0}, {0, 0, 0},
+                      {255, 0, 255}};
+  // clang-format on
   for (std::int32_t n = 1; n <= 7; ++n) {
-    EXPECT_EQ(Of(lib.GetCMYK(n)), expected[n - 1][0]) << "colour " << n;
-    EXPECT_EQ(Of(lib.GetRGB(n)), expected[n - 1][1]) << "colour " << n;
-    // A host's own colour record under the head mixes the same.
-    COLORLIB_HEAD head = lib.GetHead();
-    TERRIX_Color color;
-    std::memcpy(&color, b.Color(std::size_t(n - 1)).data(), sizeof color);
-    EXPECT_EQ(Of(TERRIXCLR2RGB(color, head)), expected[n - 1][1]) << "colour " << n;
+    EXPECT_EQ(Of(lib.GetCMYK(n)), cmyk[n - 1]) << "colour " << n;
+    EXPECT_EQ(Of(lib.GetRGB(n)), rgb[n - 1]) << "colour " << n;
   }
-  for (std::int32_t number : {0, 8, -1, INT32_MIN, INT32_MAX}) {
-    EXPECT_EQ(Of(lib.GetRGB(number)), (std::vector<int>{0, 0, 0})) << number;
-    EXPECT_EQ(Of(lib.GetCMYK(number)), (std::vector<int>{0, 0, 0, 0})) << number;
-  }
-}
+  for (std::int32_t number : {0, 8, -1, INT32_MIN, INT32_MAX}) EXPECT_EQ(Of(lib.GetRGB(number)), Ints(3, 0));
+  EXPECT_EQ(Of(lib.GetCMYK(8)), Ints(4, 0));
 
-TEST_F(Styling, ColorLibraryInkCountsCountsAndShortFiles) {
-  // 36 inks in the head, but a colour holds 28 amounts: ink 28 is never mixed.
+  // 36 inks in the head, but a colour holds 28 amounts: ink 28 (black) is never mixed.
   tb::ColorLibBuilder b;
-  for (int j = 0; j < 36; ++j) b.Ink(j, 0, 0, 0, 10);
-  b.Ink(27, 0, 0, 0, 0).Ink(28, 255, 255, 255, 255);
+  for (int j = 0; j < 36; ++j) b.Ink(j, j == 28 ? 255 : 0, 0, 0, j == 27 ? 0 : 10);
   b.AddColor(0, 0, 0, 0, std::vector<std::uint8_t>(28, 255)).AddColor(200, 200, 200, 200);
-  Terrix_ColorLib lib;
-  const std::pair<std::int16_t, std::vector<int>> inks[] = {
-      {36, {255, 255, 0}}, {32767, {255, 255, 0}}, {-5, {255, 255, 255}}};
-  for (const auto& [count, rgb] : inks) {
+  for (const auto& [count, yellow] : {std::pair<std::int16_t, int>{36, 0}, {32767, 0}, {-5, 255}}) {
     ASSERT_EQ(lib.LoadColors(Write("c.lib", b.InkCount(count).Build()).c_str()), 2);
-    EXPECT_EQ(Of(lib.GetRGB(1)), rgb) << count;  // 27 inks of yellow 10 saturate
+    EXPECT_EQ(Of(lib.GetRGB(1)), (Ints{255, 255, yellow})) << count;  // 27 inks of yellow 10 saturate
   }
-
+  // Colours beyond the end of the file read as zeros (white); a negative count loads nothing.
   EXPECT_EQ(lib.LoadColors(Write("w.lib", MixingLibrary().Magic("PCOLOR 2").Build()).c_str()),
             Result::BadMagic);
-  EXPECT_EQ(lib.LoadColors(dir.WidePath("missing.lib").c_str()), Result::CannotOpen);
-  // Colours beyond the end of the file read as zeros (white); a negative count loads nothing.
   EXPECT_EQ(lib.LoadColors(Write("big.lib", MixingLibrary().ColorCountField(32000).Build()).c_str()), 32000);
-  EXPECT_EQ(Of(lib.GetRGB(32000)), (std::vector<int>{255, 255, 255}));
-  EXPECT_EQ(Of(lib.GetRGB(32001)), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(Of(lib.GetRGB(32000)), Ints(3, 255));
+  EXPECT_EQ(Of(lib.GetRGB(32001)), Ints(3, 0));
   EXPECT_EQ(lib.LoadColors(Write("neg.lib", MixingLibrary().ColorCountField(-3).Build()).c_str()), -3);
-  EXPECT_EQ(Of(lib.GetRGB(1)), (std::vector<int>{0, 0, 0}));
-  // A file cut inside colour 6 loads it with zeros for the missing bytes.
-  Bytes cut = MixingLibrary().Build();
-  cut.resize(tb::ColorLibBuilder::kHeadSize + 5 * tb::ColorLibBuilder::kColorSize + 2);
-  ASSERT_EQ(lib.LoadColors(Write("cut.lib", cut).c_str()), 7);
-  EXPECT_EQ(Of(lib.GetCMYK(6)), (std::vector<int>{98, 0, 0, 0}));
-}
-
-/// Three items: a point style at 0, a line style at 94, a region style at 161.
-tb::LegendBuilder ThreeItems() {
-  tb::LegendBuilder b;
-  b.AddItem(1, 0, 0x11).AddItem(0, 94, 0x22).AddItem(2, 161, 0x33);
-  return b.Style(tb::Pattern(94, 1)).Style(tb::Pattern(67, 101)).Style(tb::Pattern(63, 201));
+  EXPECT_EQ(Of(lib.GetRGB(1)), Ints(3, 0));
 }
 
 TEST_F(Styling, LegendItemsAndTheirStyleRecords) {
-  tb::LegendBuilder b = ThreeItems();
-  b.AddItem(5, 0, 0x44).AddItem(-3, 0, 0x55).AddItem(0, -16 - 333 * 7, 0x66).AddItem(0, -17 - 333 * 7, 0);
-  const Bytes file = b.Build();
+  // A point style at 0, a line style at 94, a region style at 161; kinds without a style;
+  // styles that reach back to the first byte of the file, and to one before it.
+  tb::LegendBuilder b;
+  b.AddItem(1, 0, 0x11).AddItem(0, 94, 0x22).AddItem(2, 161, 0x33).AddItem(5, 0, 0x44).AddItem(-3, 0, 0x55);
+  b.AddItem(0, -16 - 333 * 7, 0x66).AddItem(0, -17 - 333 * 7, 0);
+  const Bytes file =
+      b.Style(tb::Pattern(94, 1)).Style(tb::Pattern(67, 101)).Style(tb::Pattern(63, 201)).Build();
   Terrix_Legend legend;
-  EXPECT_EQ(legend.GetLegendNum(), 0);
   ASSERT_EQ(legend.Open(Write("l.lgd", file).c_str()), 7);
   EXPECT_EQ(legend.GetLegendNum(), 7);
-
-  // Item 1 is a line: 67 bytes at 16 + 333 x 7 + 94; the point record is not its kind.
-  TERRIX_LegendItem item = Filled<TERRIX_LegendItem>(0xFF);
-  LIN_INFOstruct line = Filled<LIN_INFOstruct>(0xFF);
-  PNT_INFOstruct point = Filled<PNT_INFOstruct>(0xEE);
-  REG_INFOstruct region = Filled<REG_INFOstruct>(0xEE);
-  EXPECT_EQ(legend.GetLegendInfo(1, &item, &point, &line, nullptr), 0);
-  EXPECT_EQ(BytesOf(item), b.Item(1));
-  EXPECT_EQ(BytesOf(line), Bytes(file.begin() + 16 + 333 * 7 + 94, file.begin() + 16 + 333 * 7 + 94 + 67));
-  EXPECT_EQ(BytesOf(line), tb::Pattern(67, 101));
-  EXPECT_EQ(BytesOf(point), Bytes(94, 0xEE));
-  EXPECT_EQ(legend.GetLegendInfo(0, nullptr, &point, nullptr, nullptr), 1);
-  EXPECT_EQ(BytesOf(point), tb::Pattern(94, 1));
-  EXPECT_EQ(legend.GetLegendInfo(2, &item, nullptr, nullptr, &region), 2);
-  EXPECT_EQ(BytesOf(region), tb::Pattern(63, 201));
+  const std::size_t styles = 16 + 333 * 7;
+  TERRIX_LegendItem item;
+  PNT_INFOstruct point;
+  LIN_INFOstruct line;
+  REG_INFOstruct region;
+  // Each call with every destination: the item, then the style record of its kind.
+  for (int i = 0; i < 5; ++i) {
+    point = Filled<PNT_INFOstruct>(0xEE), line = Filled<LIN_INFOstruct>(0xEE),
+    region = Filled<REG_INFOstruct>(0xEE);
+    EXPECT_EQ(legend.GetLegendInfo(i, &item, &point, &line, &region), (Ints{1, 0, 2, 5, -3})[i]);
+    EXPECT_EQ(BytesOf(item), Slice(file, 16 + 333 * i, 333));
+    EXPECT_EQ(BytesOf(point), i == 0 ? Slice(file, styles, 94) : Bytes(94, 0xEE)) << i;
+    EXPECT_EQ(BytesOf(line), i == 1 ? Slice(file, styles + 94, 67) : Bytes(67, 0xEE)) << i;
+    EXPECT_EQ(BytesOf(region), i == 2 ? Slice(file, styles + 161, 63) : Bytes(63, 0xEE)) << i;
+  }
   // Without the destination of the item's kind: the item is copied, then an error.
-  EXPECT_EQ(legend.GetLegendInfo(0, &item, nullptr, &line, &region), Result::IoError);
-  EXPECT_EQ(BytesOf(item), b.Item(0));
-  // Kinds without a style record read nothing and come back sign-extended.
-  EXPECT_EQ(legend.GetLegendInfo(3, &item, &point, &line, &region), 5);
-  EXPECT_EQ(BytesOf(item), b.Item(3));
-  EXPECT_EQ(legend.GetLegendInfo(4, nullptr, &point, &line, &region), -3);
-  EXPECT_EQ(BytesOf(point), tb::Pattern(94, 1));
-  // A style offset that reaches back to the first byte of the file reads it; one before it does not.
+  EXPECT_EQ(legend.GetLegendInfo(1, &item, &point, nullptr, &region), Result::IoError);
+  EXPECT_EQ(BytesOf(item), Slice(file, 16 + 333, 333));
   EXPECT_EQ(legend.GetLegendInfo(5, nullptr, nullptr, &line, nullptr), 0);
-  EXPECT_EQ(BytesOf(line), Bytes(file.begin(), file.begin() + 67));
-  EXPECT_EQ(legend.GetLegendInfo(6, nullptr, nullptr, &line, nullptr), Result::IoError);
-  for (int index : {-1, 7, 1 << 30}) {
+  EXPECT_EQ(BytesOf(line), Slice(file, 0, 67));
+  for (int index : {6, -1, 7, 1 << 30}) {
     EXPECT_EQ(legend.GetLegendInfo(index, &item, &point, &line, &region), Result::IoError);
-    EXPECT_EQ(BytesOf(item), b.Item(3));
+    EXPECT_EQ(BytesOf(item), Slice(file, 16 + 333 * 6, 333));
   }
   legend.Close();
   EXPECT_EQ(legend.GetLegendNum(), 0);
   EXPECT_EQ(legend.GetLegendInfo(1, nullptr, nullptr, &line, nullptr), Result::IoError);
 }
 
-TEST_F(Styling, LegendRefusalsCountsAndRecordsBeyondTheEnd) {
-  const int files = tb::OpenFileCount();
+TEST_F(Styling, LegendCountsRecordsBeyondTheEndAndSymbolHeads) {
+  tb::LegendBuilder b;
+  b.AddItem(1, 0, 0x11).Style(tb::Pattern(100, 9));
   Terrix_Legend legend;
-  EXPECT_EQ(legend.Open(Write("p.lgd", ThreeItems().Magic("WMAP`D2:").Build()).c_str()), Result::BadMagic);
-  EXPECT_EQ(tb::OpenFileCount(), files);  // closed on refusal
+  EXPECT_EQ(legend.Open(Write("p.lgd", tb::LegendBuilder(b).Magic("WMAP`D2:").Build()).c_str()),
+            Result::BadMagic);
   EXPECT_EQ(legend.GetLegendNum(), 0);
-  EXPECT_EQ(legend.Open(dir.WidePath("missing.lgd").c_str()), Result::CannotOpen);
-  // A count of 0 or less loads nothing and is returned as it stands.
-  for (std::int32_t count : {0, -4}) {
-    EXPECT_EQ(legend.Open(Write("n.lgd", ThreeItems().CountField(count).Build()).c_str()), count);
-    EXPECT_EQ(legend.GetLegendInfo(0, nullptr, nullptr, nullptr, nullptr), Result::IoError);
-  }
-  // Items beyond the end of the file read as zeros: line items whose style lies beyond it too.
-  ASSERT_EQ(legend.Open(Write("h.lgd", ThreeItems().CountField(1000000000).Build()).c_str()), 1000000000);
+  // A count of 0 or less loads nothing and is returned as it stands; items beyond the end
+  // of the file read as zeros: line items whose style lies beyond it too.
+  EXPECT_EQ(legend.Open(Write("n.lgd", tb::LegendBuilder(b).CountField(-4).Build()).c_str()), -4);
+  EXPECT_EQ(legend.GetLegendInfo(0, nullptr, nullptr, nullptr, nullptr), Result::IoError);
+  ASSERT_EQ(legend.Open(Write("h.lgd", b.CountField(1000000000).Build()).c_str()), 1000000000);
   TERRIX_LegendItem item = Filled<TERRIX_LegendItem>(0xEE);
   LIN_INFOstruct line = Filled<LIN_INFOstruct>(0xEE);
   EXPECT_EQ(legend.GetLegendInfo(999999999, &item, nullptr, &line, nullptr), 0);
   EXPECT_EQ(BytesOf(item), Bytes(333, 0));
   EXPECT_EQ(BytesOf(line), Bytes(67, 0));
-  // A style cut short by the end of the file: what is there, then zeros.
-  tb::LegendBuilder cut;
-  cut.AddItem(2, 60, 0).Style(tb::Pattern(100, 9));
-  ASSERT_EQ(legend.Open(Write("c.lgd", cut.Build()).c_str()), 1);
-  REG_INFOstruct region = Filled<REG_INFOstruct>(0xEE);
-  EXPECT_EQ(legend.GetLegendInfo(0, nullptr, nullptr, nullptr, &region), 2);
-  Bytes expected = tb::Pattern(40, 9 + 60);
-  expected.resize(63, 0);
-  EXPECT_EQ(BytesOf(region), expected);
-  legend.Close();
-  EXPECT_EQ(tb::OpenFileCount(), files);
-}
-
-TEST_F(Styling, SymbolHeadIsTheFirst26BytesOrZeros) {
+  // A symbol library head is its first 26 bytes, zeros where the file is shorter.
   Terrix_Symbol symbol;
   ASSERT_EQ(symbol.Open(Write("s.lib", tb::Pattern(40, 3)).c_str()), 0);
-  symbol.Close();
-  EXPECT_EQ(BytesOf(symbol.head), tb::Pattern(26, 3));  // the head stays after Close
+  EXPECT_EQ(BytesOf(symbol.head), tb::Pattern(26, 3));
   ASSERT_EQ(symbol.Open(Write("short.lib", tb::Pattern(10, 100)).c_str()), 0);
-  Bytes expected = tb::Pattern(10, 100);
-  expected.resize(26, 0);
-  EXPECT_EQ(BytesOf(symbol.head), expected);
+  EXPECT_EQ(Slice(BytesOf(symbol.head), 10, 16), Bytes(16, 0));
   EXPECT_EQ(symbol.Open(dir.WidePath("missing.lib").c_str()), Result::CannotOpen);
 }
 
 // GBK bytes of 道路 and 层.
 const std::string kRoadGbk = "\xb5\xc0\xc2\xb7", kLayerGbk = "\xb2\xe3";
-constexpr std::size_t kItemTable = tb::ProjectFileBuilder::kItemTable,
+constexpr std::size_t kItems = tb::ProjectFileBuilder::kItemTable,
                       kItemSize = tb::ProjectFileBuilder::kItemSize;
 
 tb::ProjectFileBuilder Project() {
@@ -236,217 +194,125 @@ tb::ProjectFileBuilder Project() {
   return b.AddItem(0, "rivers", "", -1.0, 0.5).AddItem(2, "   ", "   lakes and   ponds", 7.0, 8.0);
 }
 
-TEST_F(Styling, ProjectHeadItemsAndTheirFirstTokens) {
+// What a host reads from a project file: the load result, the extent and the
+// description, then kind, name, description and values of items 0 to 2 and of the
+// last one, or the code that refuses them.
+std::wstring ReadProject(const std::wstring& path) {
   Terrix_Prj prj;
-  ASSERT_EQ(prj.LoadProject(Write("p.mpj", Project().Build()).c_str()), 3);
-  double e[4] = {-7, -7, -7, -7};
-  prj.GetExtentInfo(&e[0], nullptr, &e[2], &e[3]);
-  prj.GetExtentInfo(nullptr, &e[1], nullptr, nullptr);
-  EXPECT_EQ((std::vector<double>(e, e + 4)), (std::vector<double>{1.5, -2.5, 100.25, 200.75}));
-  wchar_t text[260];
-  EXPECT_EQ(prj.GetMpjDesc(text), 0);
-  EXPECT_STREQ(text, L"Town");
-  EXPECT_EQ(prj.GetMpjDesc(nullptr), 0);
-  // Item name and description: the first token, or the replacement text.
-  const struct {
-    int kind;
-    const wchar_t *name, *description;
-    double value1, value2;
-  } items[] = {{1, L"道路", L"points", 10.0, 20.0},
-               {3, L"rivers", L"NULL", -1.0, 0.5},
-               {5, L"字段名错误", L"lakes", 7.0, 8.0}};
-  for (int i = 0; i < 3; ++i) {
-    double v1 = 0, v2 = 0;
-    EXPECT_EQ(prj.GetItemInfo(i, text, &v1, &v2), items[i].kind);
-    EXPECT_STREQ(text, items[i].name);
-    EXPECT_EQ((std::vector<double>{v1, v2}), (std::vector<double>{items[i].value1, items[i].value2}));
-    EXPECT_EQ(prj.GetItemDesc(i, text), 0);
-    EXPECT_STREQ(text, items[i].description);
+  const std::int32_t count = prj.LoadProject(path.c_str());
+  double e[4];
+  wchar_t name[128], text[200];
+  prj.GetExtentInfo(&e[0], &e[1], &e[2], &e[3]);
+  prj.GetMpjDesc(text);
+  std::wostringstream out;
+  out << count << " " << e[0] << " " << e[1] << " " << e[2] << " " << e[3] << " " << text;
+  for (int i : {0, 1, 2, count > 3 ? count - 1 : 3}) {
+    double v[2] = {-1, -1};
+    const std::int32_t kind = prj.GetItemInfo(i, name, &v[0], &v[1]);
+    out << " |" << kind;
+    if (kind >= 0 && prj.GetItemDesc(i, text) == 0)
+      out << " " << name << " " << text << " " << v[0] << " " << v[1];
   }
-  std::wcscpy(text, L"keep");
-  for (int index : {-1, 3, 1 << 30}) {
-    EXPECT_EQ(prj.GetItemInfo(index, text, e, e), Result::IoError);
-    EXPECT_EQ(prj.GetItemDesc(index, text), Result::IoError);
-    EXPECT_EQ(prj.SetItemInfo(index, L"x", 1, 1, 1), Result::IoError);
-  }
-  EXPECT_STREQ(text, L"keep");
-  EXPECT_EQ(e[0], 1.5);
+  return out.str();
+}
+
+TEST_F(Styling, ProjectItemsTheirFirstTokensAndWhatIsBeyondTheFile) {
+  Bytes cut = Project().Build();
+  cut.resize(kItems + 2 * kItemSize + 328);  // inside the last item's values
+  const std::wstring items = L" |1 道路 points 10 20 |3 rivers NULL -1 0.5 |5 字段名错误 lakes 7 8";
+  const std::wstring zeros = L" |3 字段名错误 NULL 0 0";
+  const std::pair<Bytes, std::wstring> cases[] = {
+      // clang-format off
+      {Project().Build(), L"3 1.5 -2.5 100.25 200.75 Town" + items + L" |-9983"},
+      // Refused: the head is not read.
+      {Project().Magic("WMAP`D22").Build(), L"-9997 0 0 0 0 NULL |-9983 |-9983 |-9983 |-9983"},
+      {Project().FormatNumber(8).Build(), L"-9997 0 0 0 0 NULL |-9983 |-9983 |-9983 |-9983"},
+      // Counts of 0 or less load nothing; items beyond the end of the file read as zeros,
+      // and so do tables placed past the end or at a negative offset (an unsigned position).
+      {tb::ProjectFileBuilder().Build(), L"0 0 0 0 0 NULL |-9983 |-9983 |-9983 |-9983"},
+      {Project().ItemCountField(-2).Build(), L"-2 1.5 -2.5 100.25 200.75 Town |-9983 |-9983 |-9983 |-9983"},
+      {Project().ItemCountField(30000).Build(), L"30000 1.5 -2.5 100.25 200.75 Town" + items + zeros},
+      {Project().ItemTableOffsetField(1 << 30).Build(), L"3 1.5 -2.5 100.25 200.75 Town" + zeros + zeros + zeros + L" |-9983"},
+      {Project().ItemTableOffsetField(-400).Build(), L"3 1.5 -2.5 100.25 200.75 Town" + zeros + zeros + zeros + L" |-9983"},
+      {cut, L"3 1.5 -2.5 100.25 200.75 Town |1 道路 points 10 20 |3 rivers NULL -1 0.5 |5 字段名错误 lakes 0 0 |-9983"},
+      // clang-format on
+  };
+  for (const auto& [bytes, expected] : cases) EXPECT_EQ(ReadProject(Write("p.mpj", bytes)), expected);
+  EXPECT_EQ(ReadProject(dir.WidePath("missing.mpj")), L"-9996 0 0 0 0 NULL |-9983 |-9983 |-9983 |-9983");
 
   // Fields without a terminating zero give their whole width, cut to the caller's buffer.
   tb::ProjectFileBuilder wide;
   wide.Description(std::string(128, 'm')).AddItem(7, std::string(128, 'n'), std::string(194, 'd'), 0, 0);
+  Terrix_Prj prj;
   ASSERT_EQ(prj.LoadProject(Write("long.mpj", wide.Build()).c_str()), 1);
+  wchar_t text[260];
   std::wmemset(text, L'#', 260);
-  prj.GetMpjDesc(text);
+  EXPECT_EQ(prj.GetMpjDesc(text) + prj.GetMpjDesc(nullptr), 0);
   EXPECT_EQ(std::wstring(text) + text[128], std::wstring(127, L'm') + L'#');
   EXPECT_EQ(prj.GetItemInfo(0, text, nullptr, nullptr), 7);
   EXPECT_EQ(std::wstring(text), std::wstring(127, L'n'));
   prj.GetItemDesc(0, text);
   EXPECT_EQ(std::wstring(text) + text[194], std::wstring(193, L'd') + L'#');
-}
-
-TEST_F(Styling, ProjectRefusalsCountsAndItemsBeyondTheEnd) {
-  Terrix_Prj prj;
-  const int files = tb::OpenFileCount();
-  EXPECT_EQ(prj.LoadProject(Write("v.mpj", Project().Magic("WMAP`D22").Build()).c_str()), Result::BadMagic);
-  EXPECT_EQ(prj.LoadProject(Write("f8.mpj", Project().FormatNumber(8).Build()).c_str()), Result::BadMagic);
-  EXPECT_EQ(prj.LoadProject(dir.WidePath("missing.mpj").c_str()), Result::CannotOpen);
   EXPECT_EQ(prj.SaveProject(dir.WidePath("missing.mpj").c_str()), Result::CannotOpen);
-  EXPECT_EQ(tb::OpenFileCount(), files);
-  EXPECT_EQ(prj.SetItemInfo(0, L"x", 1, 2, 1), 0);  // nothing loaded: nothing changed
-  // No items: the description falls back to "NULL".
-  ASSERT_EQ(prj.LoadProject(Write("none.mpj", tb::ProjectFileBuilder().Build()).c_str()), 0);
-  wchar_t text[128];
-  prj.GetMpjDesc(text);
-  EXPECT_STREQ(text, L"NULL");
-  EXPECT_EQ(prj.LoadProject(Write("neg.mpj", Project().ItemCountField(-2).Build()).c_str()), -2);
-  EXPECT_EQ(prj.GetItemInfo(0, text, nullptr, nullptr), Result::IoError);
-
-  // Cut in the middle of the last item: the missing bytes read as zeros.
-  Bytes cut = Project().Build();
-  cut.resize(kItemTable + 2 * kItemSize + tb::ProjectFileBuilder::kItemValue1 + 4);
-  ASSERT_EQ(prj.LoadProject(Write("cut.mpj", cut).c_str()), 3);
-  double v1 = -1, v2 = -1;
-  EXPECT_EQ(prj.GetItemInfo(2, nullptr, &v1, &v2), 5);
-  EXPECT_EQ(v2, 0.0);
-  // Items beyond the end read as zeros: line items without a name.
-  ASSERT_EQ(prj.LoadProject(Write("big.mpj", Project().ItemCountField(30000).Build()).c_str()), 30000);
-  EXPECT_EQ(prj.GetItemInfo(29999, text, &v1, nullptr), 3);
-  EXPECT_STREQ(text, L"字段名错误");
-  EXPECT_EQ(v1, 0.0);
-  // So do tables placed past the end, or at a negative offset (an unsigned 32-bit position).
-  for (std::int32_t offset : {1 << 30, -400}) {
-    ASSERT_EQ(prj.LoadProject(Write("far.mpj", Project().ItemTableOffsetField(offset).Build()).c_str()), 3);
-    v1 = -1;
-    EXPECT_EQ(prj.GetItemInfo(0, text, &v1, nullptr), 3);
-    EXPECT_EQ(v1, 0.0);
-  }
+  EXPECT_EQ(Terrix_Prj().SetItemInfo(0, L"x", 1, 2, 1), 0);  // nothing loaded: nothing changed
 }
 
-TEST_F(Styling, ProjectKindsAndTheProjectionRule) {
+TEST_F(Styling, ProjectKindCodesAndStoredKinds) {
   tb::ProjectFileBuilder b;
-  b.AddItem(0, "a", "", 0, 0).AddItem(5, "b", "", 0, 0).AddItem(200, "c", "", 0, 0);
   Terrix_Prj prj;
-  ASSERT_EQ(prj.LoadProject(Write("k.mpj", b.Build()).c_str()), 3);
-  EXPECT_EQ(prj.GetItemInfo(1, nullptr, nullptr, nullptr), 0);  // not in the table
+  ASSERT_EQ(prj.LoadProject(
+                Write("k.mpj", b.AddItem(5, "a", "", 0, 0).AddItem(200, "b", "", 0, 0).Build()).c_str()),
+            2);
+  EXPECT_EQ(prj.GetItemInfo(0, nullptr, nullptr, nullptr), 0);                     // not in the table
+  EXPECT_EQ(prj.SetItemInfo(1, nullptr, 0, 0, 0), static_cast<std::int8_t>(200));  // sign-extended
   // Interface code -> stored kind, and back through GetItemInfo; unknown codes keep the kind.
-  const std::pair<int, int> kinds[] = {{1, 1}, {3, 0}, {5, 2}, {7, 7}, {9, 11}, {4, 11}, {11, 11}};
-  for (const auto& [code, stored] : kinds) {
+  for (const auto& [code, stored] : {std::pair{1, 1}, {3, 0}, {5, 2}, {7, 7}, {9, 11}, {4, 11}, {11, 11}}) {
     EXPECT_EQ(prj.SetItemInfo(0, nullptr, 0, 0, code), stored) << code;
     EXPECT_EQ(prj.GetItemInfo(0, nullptr, nullptr, nullptr), stored == 11 ? 9 : code);
   }
-  EXPECT_EQ(prj.SetItemInfo(2, nullptr, 0, 0, 0), static_cast<std::int8_t>(200));  // sign-extended
-
-  // Type 0, or a coefficient below 0.001, hands out a coefficient of 1.
-  const struct {
-    std::uint8_t type;
-    double stored, handedOut;
-  } cases[] = {{0, 3.0, 1.0}, {4, 0.0005, 1.0}, {4, 2.5, 2.5}, {4, 0.001, 0.001}, {4, -3.0, 1.0}};
-  for (const auto& c : cases) {
-    tb::ProjectFileBuilder p;
-    ASSERT_EQ(prj.LoadProject(Write("proj.mpj", p.Projection(c.type, c.stored).Build()).c_str()), 0);
-    EXPECT_EQ(prj.GetProjectionInfo(nullptr), static_cast<char>(c.type));
-    for (int twice = 0; twice < 2; ++twice) {  // the head keeps its own value
-      MAP_PARAstruct out = Filled<MAP_PARAstruct>(0x5A);
-      EXPECT_EQ(prj.GetProjectionInfo(&out), static_cast<char>(c.type));
-      const double coefficient = out.coefficient;  // packed field: copy before binding
-      EXPECT_EQ(coefficient, c.handedOut) << int(c.type) << " " << c.stored;
-      EXPECT_EQ(out.params0[0], 0);  // copied from the head, not left from before
-    }
-  }
 }
 
-// The bytes SaveProject writes: the items over the file's own item table, text
-// fields in GBK; head and uninterpreted bytes unchanged.
+// The bytes SaveProject writes: the items the object holds, over the file's own item table
+// and never more than it counts, text fields in GBK; the head and the uninterpreted bytes unchanged.
 TEST_F(Styling, ProjectSaveWritesItemsInPlace) {
   const std::wstring path = Write("p.mpj", Project().Build());
-  const Bytes original = tb::ReadFile(dir.Path("p.mpj"));
   Terrix_Prj prj;
   ASSERT_EQ(prj.LoadProject(path.c_str()), 3);
-  EXPECT_EQ(prj.SetItemInfo(1, L"湖泊 lakes", 3.25, -4.5, 5), 2);
-  EXPECT_EQ(prj.SetItemInfo(2, nullptr, 9.0, 10.0, 4), 2);
-  EXPECT_EQ(prj.SetItemInfo(0, L"ab", 10.0, 20.0, 1), 1);
-  EXPECT_EQ(prj.SaveProject(path.c_str()), 3);
-  const Bytes saved = tb::ReadFile(dir.Path("p.mpj"));
-  ASSERT_EQ(saved.size(), original.size());
-  EXPECT_TRUE(std::equal(original.begin(), original.begin() + kItemTable, saved.begin()));
-  for (std::size_t i = 0; i < 3; ++i) {
-    const std::size_t at = kItemTable + i * kItemSize;
-    EXPECT_EQ(saved[at + 1], tb::ProjectFileBuilder::ItemFiller(i, 1));
-    EXPECT_TRUE(std::equal(saved.begin() + at + 340, saved.begin() + at + 400, original.begin() + at + 340));
-  }
-  const std::size_t item1 = kItemTable + kItemSize;
-  EXPECT_EQ(Bytes(saved.begin() + item1, saved.begin() + item1 + 12),
-            (Bytes{2, tb::ProjectFileBuilder::ItemFiller(1, 1), 0xba, 0xfe, 0xb2, 0xb4, ' ', 'l', 'a', 'k',
-                   'e', 's'}));
-  EXPECT_EQ(tb::Peek<double>(saved, item1 + 324), 3.25);
-  EXPECT_EQ(tb::Peek<double>(saved, item1 + 332), -4.5);
-  EXPECT_EQ(saved[kItemTable + 2 * kItemSize], 2);
+  EXPECT_EQ((Ints{prj.SetItemInfo(1, L"湖泊 lakes", 3.25, -4.5, 5), prj.SetItemInfo(2, nullptr, 9.0, 10.0, 4),
+                  prj.SetItemInfo(0, L"ab", 10.0, 20.0, 1), prj.SaveProject(path.c_str())}),
+            (Ints{2, 2, 1, 3}));
   // A shorter name takes its bytes and a zero; the rest of the field stays as it was.
-  EXPECT_EQ(Bytes(saved.begin() + kItemTable + 2, saved.begin() + kItemTable + 10),
-            (Bytes{'a', 'b', 0, 0xb7, ' ', 0xb2, 0xe3, 0}));
-
+  Bytes expected = Project().Build();
+  tb::Poke(expected, kItems + 2, std::array<char, 3>{'a', 'b', 0});
+  tb::Poke(expected, kItems + kItemSize, std::uint8_t{2});
+  tb::Poke(expected, kItems + kItemSize + 2,
+           std::array<char, 11>{'\xba', '\xfe', '\xb2', '\xb4', ' ', 'l', 'a', 'k', 'e', 's', 0});
+  tb::Poke(expected, kItems + kItemSize + 324, std::array<double, 2>{3.25, -4.5});
+  tb::Poke(expected, kItems + 2 * kItemSize + 324, std::array<double, 2>{9.0, 10.0});
+  EXPECT_EQ(tb::ReadFile(dir.Path("p.mpj")), expected);
   // Names too long for 127 bytes are cut at the last whole character.
   prj.SetItemInfo(0, std::wstring(300, L'a').c_str(), 0, 0, 1);
   prj.SetItemInfo(1, std::wstring(64, L'湖').c_str(), 0, 0, 3);  // 128 bytes of GBK
   ASSERT_EQ(prj.SaveProject(path.c_str()), 3);
-  Terrix_Prj reloaded;
-  ASSERT_EQ(reloaded.LoadProject(path.c_str()), 3);
-  wchar_t name[128];
-  reloaded.GetItemInfo(0, name, nullptr, nullptr);
-  EXPECT_EQ(std::wstring(name), std::wstring(127, L'a'));
-  EXPECT_EQ(reloaded.GetItemInfo(1, name, nullptr, nullptr), 3);
-  EXPECT_EQ(std::wstring(name), std::wstring(63, L'湖'));
+  EXPECT_EQ(ReadProject(path), L"3 1.5 -2.5 100.25 200.75 Town |1 " + std::wstring(127, L'a') +
+                                   L" points 0 0 |3 " + std::wstring(63, L'湖') +
+                                   L" NULL 0 0 |5 字段名错误 lakes 9 10 |-9983");
 
-  // A failed write leaves the items before it written.
-  core::FileSeam::FailWriteAt(2);
-  prj.SetItemInfo(0, L"first", 1, 1, 1);
-  prj.SetItemInfo(1, L"second", 2, 2, 3);
-  EXPECT_EQ(prj.SaveProject(path.c_str()), Result::WriteBackFailed);
-  const Bytes partly = tb::ReadFile(dir.Path("p.mpj"));
-  EXPECT_EQ(partly[kItemTable + 2], 'f');
-  EXPECT_EQ(partly[kItemTable + kItemSize + 2], 0xba);
-}
-
-TEST_F(Styling, ProjectSaveStaysInsideTheItemTable) {
-  Terrix_Prj two;
+  // Two items into a file that counts three, and into one that counts none; tables that claim
+  // to lie inside the head, or past the end of the file, are not written.
   tb::ProjectFileBuilder small;
   ASSERT_EQ(
-      two.LoadProject(
-          Write("two.mpj", small.AddItem(1, "one", "", 1, 1).AddItem(0, "two", "", 2, 2).Build()).c_str()),
+      prj.LoadProject(
+          Write("2.mpj", small.AddItem(1, "one", "", 1, 1).AddItem(0, "two", "", 2, 2).Build()).c_str()),
       2);
-  // The file counts three items, the object holds two: the third stays; the head is the file's.
-  const std::wstring three = Write("three.mpj", Project().Build());
-  const Bytes before = tb::ReadFile(dir.Path("three.mpj"));
-  EXPECT_EQ(two.SaveProject(three.c_str()), 2);
-  const Bytes after = tb::ReadFile(dir.Path("three.mpj"));
-  EXPECT_EQ(Bytes(after.begin() + kItemTable + 2, after.begin() + kItemTable + 6), (Bytes{'o', 'n', 'e', 0}));
-  EXPECT_TRUE(std::equal(before.begin() + kItemTable + 2 * kItemSize, before.end(),
-                         after.begin() + kItemTable + 2 * kItemSize));
-  double e0 = 0;
-  two.GetExtentInfo(&e0, nullptr, nullptr, nullptr);
-  EXPECT_EQ(e0, 1.5);
-  // A file without items takes none.
-  const std::wstring none = Write("none.mpj", tb::ProjectFileBuilder().Build());
-  EXPECT_EQ(two.SaveProject(none.c_str()), 0);
-  EXPECT_EQ(tb::ReadFile(dir.Path("none.mpj")), tb::ProjectFileBuilder().Build());
-
-  // An item table further on is written where it lies; the gap stays.
-  const std::wstring moved = Write("moved.mpj", Project().ItemTableOffset(1200).Build());
-  Terrix_Prj prj;
-  ASSERT_EQ(prj.LoadProject(moved.c_str()), 3);
-  prj.SetItemInfo(2, nullptr, 77, 78, 7);
-  EXPECT_EQ(prj.SaveProject(moved.c_str()), 3);
-  const Bytes movedBytes = tb::ReadFile(dir.Path("moved.mpj"));
-  EXPECT_EQ(Bytes(movedBytes.begin() + kItemTable, movedBytes.begin() + 1200),
-            Bytes(1200 - kItemTable, 0xEE));
-  EXPECT_EQ(movedBytes[1200 + 2 * kItemSize], 7);
-  EXPECT_EQ(tb::Peek<double>(movedBytes, 1200 + 2 * kItemSize + 324), 77.0);
-  // A table that claims to lie inside the head, or past the end of the file, is not written.
-  for (std::int32_t offset : {500, 1 << 30}) {
-    const std::wstring path = Write("bad.mpj", Project().ItemTableOffsetField(offset).Build());
-    EXPECT_EQ(prj.SaveProject(path.c_str()), Result::NotHandled) << offset;
-    EXPECT_EQ(tb::ReadFile(dir.Path("bad.mpj")), Project().ItemTableOffsetField(offset).Build());
+  EXPECT_EQ(prj.SaveProject(path.c_str()), 2);
+  EXPECT_EQ(ReadProject(path),
+            L"3 1.5 -2.5 100.25 200.75 Town |1 one NULL 1 1 |3 two NULL 2 2 |5 字段名错误 lakes 9 10 |-9983");
+  for (std::int32_t offset : {0, 500, 1 << 30}) {
+    const Bytes file =
+        offset == 0 ? tb::ProjectFileBuilder().Build() : Project().ItemTableOffsetField(offset).Build();
+    EXPECT_EQ(prj.SaveProject(Write("bad.mpj", file).c_str()), offset == 0 ? 0 : Result::NotHandled);
+    EXPECT_EQ(tb::ReadFile(dir.Path("bad.mpj")), file) << offset;
   }
 }
 
