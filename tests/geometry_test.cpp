@@ -79,33 +79,26 @@ TEST(Geometry, MeasuresAndChecksOfWellFormedAndMalformedContainers) {
   noArrays->vertexCount = 10;
   EXPECT_EQ(Describe(noArrays.get()), "0 0 0 (nan nan) 0 0 00");
   // The ring area of one part wraps within that part; no count, no area.
-  EXPECT_EQ(detail::GetRingArea(noTable->x, noTable->y, 5, 5), -1.0);
-  EXPECT_EQ(
-      detail::GetRingArea(noTable->x, noTable->y, 3, 0) + detail::GetRingArea(noTable->x, noTable->y, 3, -2),
-      0);
+  EXPECT_EQ((std::vector<double>{detail::GetRingArea(noTable->x, noTable->y, 5, 5),
+                                 detail::GetRingArea(noTable->x, noTable->y, 3, 0)}),
+            (std::vector<double>{-1, 0}));
 }
 
-// Area and centroid add their products in a fixed order: on these vertices adding
-// x[i]*y[j] and then subtracting x[j]*y[i] rounds differently from adding the difference.
-TEST(Geometry, AreaAndCentroidOperationOrderIsBitExact) {
-  // clang-format off
-  const std::vector<XY> pts = {{-52.407, -2600896.669}, {2.514, 2111990.603}, {-481.292, -6165117.92},
-                               {819477.713, -20.573}, {-53.616, 736090.614}};
-  // clang-format on
-  auto g = MakeGeometry(Polygon, pts, {0});
-  double inOrder = 0.0, byDifference = 0.0, cx = 0.0, cy = 0.0, s = 0.0;
+// The area adds x[i]*y[j] and then subtracts x[j]*y[i], in this order: on these vertices
+// that rounds differently from adding the difference.
+TEST(Geometry, AreaOperationOrderIsBitExact) {
+  const std::vector<XY> pts = {
+      {-52.407, -2600896.669}, {2.514, 2111990.603}, {-481.292, -6165117.92}, {819477.713, -20.573}};
+  double inOrder = 0.0, byDifference = 0.0;
   for (std::size_t i = 0; i < pts.size(); ++i) {
     const XY &a = pts[i], &b = pts[(i + 1) % pts.size()];
-    volatile double p1 = a.x * b.y, p2 = b.x * a.y, c = p1 - p2, wx = (a.x + b.x) * c, wy = (a.y + b.y) * c;
+    volatile double p1 = a.x * b.y, p2 = b.x * a.y;
     inOrder += p1;
     inOrder -= p2;
-    byDifference += c, cx += wx, cy += wy, s += c;
+    byDifference += p1 - p2;
   }
   ASSERT_NE(inOrder, byDifference);
-  EXPECT_EQ(GetGeoArea(g.get()), inOrder * 0.5);
-  EXPECT_EQ(detail::GetRingArea(g->x, g->y, 0, 5), inOrder * 0.5);
-  EXPECT_EQ(GetGeoCentroid(g.get())[0], cx / (s * 0.5 * 6.0));
-  EXPECT_EQ(GetGeoCentroid(g.get())[1], cy / (s * 0.5 * 6.0));
+  EXPECT_EQ(GetGeoArea(MakeGeometry(Polygon, pts, {0}).get()), inOrder * 0.5);
 }
 
 TEST(Geometry, RingRepairsReverseAndCloseInPlace) {
@@ -117,18 +110,7 @@ TEST(Geometry, RingRepairsReverseAndCloseInPlace) {
   EXPECT_EQ(VerticesOf(*g), Concat({{{0, 3}, {3, 3}, {3, 0}, {0, 0}}, CounterClockwiseSquare(1, 1, 1)}));
   const int from[] = {3, 2, 1, 0, 8, 7, 6, 5, 4};
   for (int i = 0; i < 9; ++i) EXPECT_TRUE(g->z[i] == 1000 + from[i] && g->m[i] == 2000 + from[i]) << i;
-  // Behind a part that leaves the arrays nothing changes; without z and m only x and y move.
-  auto beyond =
-      MakeGeometry(Polygon, Concat({ClockwiseSquare(0, 0, 4), ClockwiseSquare(1, 1, 1)}), {0, 5, 99, 5});
-  FixGeoTopo(beyond.get());
-  EXPECT_EQ(VerticesOf(*beyond), Concat({ClockwiseSquare(0, 0, 4), ClockwiseSquare(1, 1, 1)}));
-  auto bare = MakeGeometry(Polygon, CounterClockwiseSquare(0, 0, 2), {0});
-  std::free(bare->z), std::free(bare->m);
-  bare->z = bare->m = nullptr;
-  FixGeoTopo(bare.get());
   FixGeoTopo(nullptr);
-  EXPECT_EQ(VerticesOf(*bare), ClockwiseSquare(0, 0, 2));
-
   // A difference equal to the tolerance, in x (part 0) and in y (part 1), still closes.
   auto exact = MakeGeometry(Line, {{0, 0}, {5, 5}, {0.25, 0}, {1, 1}, {5, 5}, {1, 1.5}}, {0, 3});
   for (const auto& [tolerance, unclosed] : {std::pair{0.5, 0}, {0.25, 1}, {0.125, 2}})
@@ -150,48 +132,29 @@ TEST(Geometry, RingRepairsReverseAndCloseInPlace) {
 }
 
 // Rescaling and offsetting change x, y and their bounds only; the bounds are not reordered.
+// Without vertices only the bounds change; a count without arrays is not followed.
 TEST(Geometry, RescaleAndOffsetInPlace) {
-  const struct {
-    D_3DOT shift;  // z is the factor; no x and y shift means ReScaleGeometry by z
-    std::vector<XY> vertices;
-  } cases[] = {// clang-format off
+  // clang-format off
+  const std::pair<D_3DOT, std::vector<XY>> cases[] = {  // z is the factor; without x, ReScaleGeometry by z
       {{0, 0, 2}, {{2, 2}, {6, 4}}}, {{0, 0, -1}, {{-1, -1}, {-3, -2}}}, {{10, 20, 1}, {{11, 21}, {13, 22}}},
       {{10, 20, 0}, {{10, 20}, {10, 20}}}, {{1, 1, -2}, {{-1, -1}, {-5, -3}}}};
   // clang-format on
-  for (const auto& c : cases) {
+  for (const auto& [shift, v] : cases) {
     auto g = MakeGeometry(Line, {{1, 1}, {3, 2}}, {0});
     g->minX = 1, g->maxX = 3, g->minY = 1, g->maxY = 2, g->minZ = -5, g->maxM = 6;
-    c.shift.x == 0 ? ReScaleGeometry(g.get(), c.shift.z) : OffsetGeometry(g.get(), c.shift);
-    const auto& v = c.vertices;
+    shift.x == 0 ? ReScaleGeometry(g.get(), shift.z) : OffsetGeometry(g.get(), shift);
     EXPECT_EQ(VerticesOf(*g), v);
     EXPECT_EQ((std::vector<double>{g->minX, g->maxX, g->minY, g->maxY, g->z[1], g->m[1], g->minZ, g->maxM}),
               (std::vector<double>{v[0].x, v[1].x, v[0].y, v[1].y, 1001, 2001, -5, 6}));
   }
   ReScaleGeometry(nullptr, 3.0);
   OffsetGeometry(nullptr, D_3DOT{1, 2, 3});
-  // Each product is rounded before the shift: 0.1 * 3 rounds to 0.30000000000000004,
-  // adding -0.3 leaves 2^-54, where a fused multiply-add would give another value.
-  auto p = MakePoint(0.1, 0.1);
-  volatile double product = 0.1 * 3.0;
-  OffsetGeometry(p.get(), D_3DOT{-0.3, -0.3, 3.0});
-  EXPECT_EQ((std::vector<double>{p->x[0], p->y[0], p->minX}), (std::vector<double>(3, product + -0.3)));
-  // Without vertices only the bounds change; a count without arrays is not followed.
   auto g = MakeGeometry(Line, {}, {});
   g->minX = 1, g->maxX = 2, g->minY = 3, g->maxY = 4, g->vertexCount = 5;
   ReScaleGeometry(g.get(), 10.0);
   OffsetGeometry(g.get(), D_3DOT{1, 2, 0.5});
   EXPECT_EQ((std::vector<double>{g->minX, g->maxX, g->minY, g->maxY}), (std::vector<double>{6, 11, 17, 22}));
   g->vertexCount = 0;
-}
-
-template <class F>
-int Thrown(F f) {
-  try {
-    f();
-  } catch (int e) {
-    return e;
-  }
-  return -1;
 }
 
 TEST(Geometry, ContainerCreatedEmptyEmptiedSafelyAndIndexedByTwo) {
@@ -203,21 +166,25 @@ TEST(Geometry, ContainerCreatedEmptyEmptiedSafelyAndIndexedByTwo) {
   g->x = static_cast<double*>(std::calloc(1, sizeof(double)));
   g->partStart = static_cast<std::int32_t*>(std::calloc(1, sizeof(std::int32_t)));
   EmptyGeometry(g);
-  EXPECT_TRUE(g->vertexCount == 0 && g->partCount == 0 && g->x == nullptr && g->partStart == nullptr);
-  EXPECT_EQ(g->id, 1);
+  EXPECT_TRUE(g->vertexCount == 0 && g->partCount == 0 && g->x == nullptr && g->partStart == nullptr &&
+              g->id);
   EmptyGeometry(g);  // twice: releases nothing twice (the sanitizer build checks)
   DestroyGeometry(g);
   // Any index but 0 and 1 throws the int 0; negative ones wrap to large unsigned values.
   Vec2d p(1.5, -2.5);
-  const Vec2d& cp = p;
   p[1] = 7.0;
-  EXPECT_EQ((std::vector<double>{cp[0], cp[1], Vec2d()[1], Vec2f()[0]}), (std::vector<double>{1.5, 7, 0, 0}));
+  EXPECT_EQ((std::vector<double>{p[0], static_cast<const Vec2d&>(p)[1], Vec2f()[0]}),
+            (std::vector<double>{1.5, 7, 0}));
   for (short bad : {2, -1, -32768, 32767}) {
-    EXPECT_EQ(
-        (std::vector<int>{Thrown([&] { p[bad]; }), Thrown([&] { cp[bad]; }), Thrown([&] { Vec2f()[bad]; }),
-                          Thrown([&] { static_cast<const Vec2f&>(Vec2f())[bad]; })}),
-        std::vector<int>(4, 0))
-        << bad;
+    EXPECT_THROW(static_cast<const Vec2d&>(p)[bad], int);
+    EXPECT_THROW(Vec2f()[bad], int);
+    try {
+      p[bad] = 1;
+    } catch (int e) {
+      EXPECT_EQ(e, 0);
+      continue;
+    }
+    ADD_FAILURE() << "no throw for " << bad;
   }
 }
 
