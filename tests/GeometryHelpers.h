@@ -1,7 +1,7 @@
-// Builds Geometry containers for the geometry tests, with calloc'ed arrays as the
-// container expects, in the library's own holder (Terrix::GeometryHolder).
+// Geometry containers for tests: calloc'ed arrays, in the library's own holder.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
@@ -26,40 +26,27 @@ T* CallocCopy(const std::vector<T>& values) {
   if (values.empty()) return nullptr;
   T* out = static_cast<T*>(std::calloc(values.size(), sizeof(T)));
   if (out == nullptr) throw std::bad_alloc();
-  for (std::size_t i = 0; i < values.size(); ++i) out[i] = values[i];
+  std::copy(values.begin(), values.end(), out);
   return out;
 }
 
-/// A container of the given type whose vertices are `points` and whose part
-/// table is `starts` (taken as given, so malformed tables can be built). z and m
-/// get distinct values (1000 + i and 2000 + i) so their movement can be followed.
+/// A container whose part table is `starts`, taken as given (malformed ones too); z and m
+/// get 1000 + i and 2000 + i so that their movement can be followed.
 inline Terrix::GeometryHolder MakeGeometry(std::int32_t type, const std::vector<XY>& points,
                                            const std::vector<std::int32_t>& starts) {
   Terrix::GeometryHolder g = Terrix::MakeGeometry();
-  g->type = type;
-  g->id = -1;
   std::vector<double> x, y, z, m;
   for (const XY& p : points) {
-    x.push_back(p.x);
-    y.push_back(p.y);
-    z.push_back(1000.0 + static_cast<double>(z.size()));
-    m.push_back(2000.0 + static_cast<double>(m.size()));
+    x.push_back(p.x), y.push_back(p.y);
+    z.push_back(1000.0 + static_cast<double>(z.size())), m.push_back(2000.0 + static_cast<double>(m.size()));
   }
-  g->vertexCount = static_cast<std::int32_t>(points.size());
-  g->x = CallocCopy(x), g->y = CallocCopy(y), g->z = CallocCopy(z), g->m = CallocCopy(m);
-  g->partCount = static_cast<std::int32_t>(starts.size());
-  g->partStart = CallocCopy(starts);
   std::vector<std::int32_t> kinds(starts.size(), Terrix::PartKind::InnerRing);
   if (!kinds.empty()) kinds[0] = Terrix::PartKind::Ring;
-  g->partType = CallocCopy(kinds);
-  return g;
-}
-
-/// A point container as the readers build it: one vertex, no parts.
-inline Terrix::GeometryHolder MakePoint(double x, double y) {
-  Terrix::GeometryHolder g = MakeGeometry(Terrix::ShapeType::Point, {{x, y}}, {});
-  g->minX = g->maxX = x;
-  g->minY = g->maxY = y;
+  g->type = type, g->id = -1;
+  g->vertexCount = static_cast<std::int32_t>(points.size()),
+  g->partCount = static_cast<std::int32_t>(starts.size());
+  g->x = CallocCopy(x), g->y = CallocCopy(y), g->z = CallocCopy(z), g->m = CallocCopy(m);
+  g->partStart = CallocCopy(starts), g->partType = CallocCopy(kinds);
   return g;
 }
 

@@ -1,14 +1,13 @@
-// The geometry container and its measures, transforms, checks and ring repairs,
-// on well-formed containers and on part tables that leave the vertex arrays.
+// The geometry container, its measures, transforms, checks and ring repairs, also on malformed parts.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "GeometryHelpers.h"
-#include "geometry/RingArea.h"
 #include "terrix/Functions.h"
 
 using namespace testing_geometry;
@@ -24,8 +23,7 @@ std::string Num(double v) {
   return std::isnan(v) ? "nan" : s;
 }
 
-// Every measure and check of a container on one line: length, perimeter, area,
-// (centroid), then rings out of order, unclosed rings, empty geometry and empty parts.
+// Length, perimeter, area, (centroid), rings out of order, unclosed rings, empty geometry, empty parts.
 std::string Describe(Geometry* g) {
   const Vec2d c = GetGeoCentroid(g);
   return Num(GetGeoLength(g)) + " " + Num(GetGeoPerimeter(g)) + " " + Num(GetGeoArea(g)) + " (" + Num(c[0]) +
@@ -38,13 +36,7 @@ TEST(Geometry, MeasuresAndChecksOfWellFormedAndMalformedContainers) {
   const auto two = Concat({ClockwiseSquare(0, 0, 1), ClockwiseSquare(5, 5, 1)});
   const auto holed = Concat({ClockwiseSquare(0, 0, 4), CounterClockwiseSquare(1, 1, 2)});
   const auto wrongHole = Concat({ClockwiseSquare(0, 0, 4), ClockwiseSquare(1, 1, 2)});
-  const std::int32_t lo = INT32_MIN, hi = INT32_MAX;
-  const struct {
-    std::int32_t type;
-    std::vector<XY> pts;
-    std::vector<std::int32_t> starts;
-    std::string expected;
-  } cases[] = {
+  const std::tuple<std::int32_t, std::vector<XY>, std::vector<std::int32_t>, std::string> cases[] = {
       // clang-format off
       // Outer rings run clockwise (negative area), inner rings counter-clockwise.
       {Polygon, ClockwiseSquare(0, 0, 1), {0}, "4 4 -1 (0.5 0.5) 0 0 00"},
@@ -64,12 +56,12 @@ TEST(Geometry, MeasuresAndChecksOfWellFormedAndMalformedContainers) {
       // Part tables that leave the arrays end the walks there, even before a well-formed
       // part; descending starts make an empty part. Length and area take every vertex.
       {Polygon, two, {0, 5, 400, 5}, "15.0710678118655 4 -2 (3 3) 0 0 01"},
-      {Polygon, two, {-7, 5}, "15.0710678118655 0 -2 (3 3) 0 0 00"},
       {Polygon, two, {0, 8, 5}, "15.0710678118655 17.0710678118655 -2 (3 3) 1 2 01"},
-      {Polygon, two, {lo, 3, hi}, "15.0710678118655 0 -2 (3 3) 0 0 01"},
+      {Polygon, two, {INT32_MIN, 3, INT32_MAX}, "15.0710678118655 0 -2 (3 3) 0 0 01"},
       // clang-format on
   };
-  for (const auto& c : cases) EXPECT_EQ(Describe(MakeGeometry(c.type, c.pts, c.starts).get()), c.expected);
+  for (const auto& [type, pts, starts, expected] : cases)
+    EXPECT_EQ(Describe(MakeGeometry(type, pts, starts).get()), expected);
   EXPECT_EQ(Describe(nullptr), "0 0 0 (0 0) 0 0 10");
   // Parts announced without a part table, vertices without coordinate arrays.
   auto noTable = MakeGeometry(Polygon, two, {});
@@ -78,27 +70,6 @@ TEST(Geometry, MeasuresAndChecksOfWellFormedAndMalformedContainers) {
   auto noArrays = MakeGeometry(Polygon, {}, {0});
   noArrays->vertexCount = 10;
   EXPECT_EQ(Describe(noArrays.get()), "0 0 0 (nan nan) 0 0 00");
-  // The ring area of one part wraps within that part; no count, no area.
-  EXPECT_EQ((std::vector<double>{detail::GetRingArea(noTable->x, noTable->y, 5, 5),
-                                 detail::GetRingArea(noTable->x, noTable->y, 3, 0)}),
-            (std::vector<double>{-1, 0}));
-}
-
-// The area adds x[i]*y[j] and then subtracts x[j]*y[i], in this order: on these vertices
-// that rounds differently from adding the difference.
-TEST(Geometry, AreaOperationOrderIsBitExact) {
-  const std::vector<XY> pts = {
-      {-52.407, -2600896.669}, {2.514, 2111990.603}, {-481.292, -6165117.92}, {819477.713, -20.573}};
-  double inOrder = 0.0, byDifference = 0.0;
-  for (std::size_t i = 0; i < pts.size(); ++i) {
-    const XY &a = pts[i], &b = pts[(i + 1) % pts.size()];
-    volatile double p1 = a.x * b.y, p2 = b.x * a.y;
-    inOrder += p1;
-    inOrder -= p2;
-    byDifference += p1 - p2;
-  }
-  ASSERT_NE(inOrder, byDifference);
-  EXPECT_EQ(GetGeoArea(MakeGeometry(Polygon, pts, {0}).get()), inOrder * 0.5);
 }
 
 TEST(Geometry, RingRepairsReverseAndCloseInPlace) {
@@ -120,9 +91,7 @@ TEST(Geometry, RingRepairsReverseAndCloseInPlace) {
   std::vector<XY> pts = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {5, 5}, {6, 5}, {6, 6}, {5, 6}};
   auto closed = MakeGeometry(Polygon, pts, {0, 4, 4});
   auto bad = MakeGeometry(Polygon, pts, {0, 4, 9, 4});
-  FixUnclosedRing(closed.get());
-  FixUnclosedRing(bad.get());
-  FixUnclosedRing(nullptr);
+  FixUnclosedRing(closed.get()), FixUnclosedRing(bad.get()), FixUnclosedRing(nullptr);
   pts[3] = {0, 0};
   EXPECT_EQ(VerticesOf(*bad), pts);
   pts[7] = {5, 5};
@@ -147,8 +116,7 @@ TEST(Geometry, RescaleAndOffsetInPlace) {
     EXPECT_EQ((std::vector<double>{g->minX, g->maxX, g->minY, g->maxY, g->z[1], g->m[1], g->minZ, g->maxM}),
               (std::vector<double>{v[0].x, v[1].x, v[0].y, v[1].y, 1001, 2001, -5, 6}));
   }
-  ReScaleGeometry(nullptr, 3.0);
-  OffsetGeometry(nullptr, D_3DOT{1, 2, 3});
+  ReScaleGeometry(nullptr, 3.0), OffsetGeometry(nullptr, D_3DOT{1, 2, 3});
   auto g = MakeGeometry(Line, {}, {});
   g->minX = 1, g->maxX = 2, g->minY = 3, g->maxY = 4, g->vertexCount = 5;
   ReScaleGeometry(g.get(), 10.0);
@@ -158,8 +126,7 @@ TEST(Geometry, RescaleAndOffsetInPlace) {
 }
 
 TEST(Geometry, ContainerCreatedEmptyEmptiedSafelyAndIndexedByTwo) {
-  EmptyGeometry(nullptr);
-  DestroyGeometry(nullptr);
+  EmptyGeometry(nullptr), DestroyGeometry(nullptr);
   Geometry* g = CreateGeometry();
   EXPECT_TRUE(g->partCount == 0 && g->vertexCount == 0 && g->partStart == nullptr && g->x == nullptr);
   g->vertexCount = g->partCount = g->id = 1;
@@ -173,8 +140,7 @@ TEST(Geometry, ContainerCreatedEmptyEmptiedSafelyAndIndexedByTwo) {
   // Any index but 0 and 1 throws the int 0; negative ones wrap to large unsigned values.
   Vec2d p(1.5, -2.5);
   p[1] = 7.0;
-  EXPECT_EQ((std::vector<double>{p[0], static_cast<const Vec2d&>(p)[1], Vec2f()[0]}),
-            (std::vector<double>{1.5, 7, 0}));
+  EXPECT_EQ(p[0] + static_cast<const Vec2d&>(p)[1] + Vec2f()[0], 8.5);
   for (short bad : {2, -1, -32768, 32767}) {
     EXPECT_THROW(static_cast<const Vec2d&>(p)[bad], int);
     EXPECT_THROW(Vec2f()[bad], int);
