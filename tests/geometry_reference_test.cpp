@@ -1,6 +1,5 @@
-// The measures and ring-order checks compared, ring by ring, with an independent
-// implementation (GEOS) on real data: the Natural Earth countries (public domain),
-// read with shapelib from data/naturalearth/, each ring as stored and listed backwards.
+// The measures and ring-order checks against GEOS on the Natural Earth countries (public
+// domain, data/naturalearth/, read with shapelib), each ring as stored and listed backwards.
 #include <geos_c.h>
 #include <gtest/gtest.h>
 #include <shapefil.h>

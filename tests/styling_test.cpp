@@ -139,8 +139,7 @@ std::wstring ReadProject(const std::wstring& path) {
   const std::int32_t count = prj.LoadProject(path.c_str());
   double e[4];
   wchar_t name[128] = L"?", text[200] = L"?";
-  prj.GetExtentInfo(&e[0], &e[1], &e[2], &e[3]);
-  prj.GetMpjDesc(text);
+  prj.GetExtentInfo(&e[0], &e[1], &e[2], &e[3]), prj.GetMpjDesc(text);
   std::wostringstream out;
   out << count << " " << e[0] << " " << e[1] << " " << e[2] << " " << e[3] << " " << text;
   for (int i : {0, 1, 2, count > 3 ? count - 1 : 3}) {

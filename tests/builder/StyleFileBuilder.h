@@ -93,8 +93,6 @@ class ProjectFileBuilder : public Setters<ProjectFileBuilder> {
 /// black, cyan, magenta and yellow), then 32-byte colours (the same four, then 28 amounts).
 class ColorLibBuilder : public Setters<ColorLibBuilder> {
  public:
-  static constexpr std::size_t kHeadSize = 156, kColorSize = 32;
-
   ColorLibBuilder& Magic(const std::string& magic8) { return Set(magic_, magic8); }
   ColorLibBuilder& InkCount(std::int16_t count) { return Set(inkCount_, count); }
   ColorLibBuilder& ColorCountField(std::int16_t count) { return Set(count_, count); }
