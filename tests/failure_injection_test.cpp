@@ -252,7 +252,6 @@ void ReadFast(Transcript& t, const std::wstring& path) {
   Terrix_FastReader r;
   t.group.clear();
   t.Add("Open", Kind::Code, r.Open(path.c_str()), {}, Keep::Anything);
-  t.group.clear();
   int points = 0, arcs = 0, regions = 0;
   std::string counts = Raw(r.GetPointCount(&points));
   counts += Raw(r.GetArcCount(&arcs));
@@ -300,7 +299,6 @@ void ReadMem(Transcript& t, const std::wstring& path, bool asPolyArc) {
   Terrix_MemReader r;
   t.group.clear();
   t.Add("Open", Kind::Code, r.Open(path.c_str()), {}, Keep::Anything);
-  t.group.clear();
   if (asPolyArc) r.ReadAsPolyArc();
   int elements = 0, nodes = 0, regions = 0;
   std::string counts = Raw(r.GetPntCount(&elements));
@@ -321,7 +319,6 @@ void ReadEdit(Transcript& t, const std::wstring& path) {
   Terrix_Reader r;
   t.group.clear();
   t.Add("Open", Kind::Code, r.Open(path.c_str()), {}, Keep::Anything);
-  t.group.clear();
   int count = 0, shape = 0, tics = 0;
   const std::string info = Raw(r.GetInfo(&count, &shape, &tics));
   t.Value("GetInfo", info + Raw(count) + Raw(shape) + Raw(tics));

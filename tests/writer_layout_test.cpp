@@ -5,6 +5,7 @@
 // elements and values hold is the model round trip's (writer_model_test.cpp).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -266,9 +267,13 @@ TEST_F(WriterLayout, PartRangesOutsideTheGeometryStayInsideItsArrays) {
   EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::Success);
   noArrays->partCount = -2;  // only 0 and 1 are one-part geometries
   EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::PartSkipped);
+  const Terrix::GeometryHolder onlyY = writer_support::Geo(writer_support::Ramp(3), {0});
+  std::free(onlyY->x);
+  onlyY->x = nullptr;
+  EXPECT_EQ(w.AddArcInfo(line, *onlyY, 0), Result::Success);
   const FileView f = Finish("l.tmf");
-  const std::int32_t counts[5] = {0, 0, 5, 0, 0};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(f.At<std::int32_t>(f.Offset(0) + 57 * (i + 1) + 10), counts[i]) << i;
+  const std::int32_t counts[6] = {0, 0, 5, 0, 0, 0};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.At<std::int32_t>(f.Offset(0) + 57 * (i + 1) + 10), counts[i]) << i;
   EXPECT_EQ(f.Length(1), 2u + 16u * 5u);
 }
 
@@ -296,13 +301,15 @@ TEST_F(WriterLayout, NamesAreCutAtTwentyBytesOfCodePageText) {
   ASSERT_EQ(w.AddFieldInfo(nullptr, 0, 1, 0, 0), 3);
   EXPECT_EQ(w.AddFieldInfo(L"wide", 0, 40000, 0, 0), Result::NotHandled);
   EXPECT_EQ(w.AddFieldInfo(L"negative", 0, -1, 0, 0), Result::NotHandled);
+  for (int count = 4; count <= 32767; ++count) ASSERT_EQ(w.AddFieldInfo(L"z", 0, 0, 0, 0), count);
+  EXPECT_EQ(w.AddFieldInfo(L"z", 0, 0, 0, 0), Result::NotHandled) << "a field count past the 16-bit count";
   const FileView f = Finish("n.tmf");
   EXPECT_EQ(f.Slice(817 + 348, 21), tb::ByteWriter().raw("abcdefghijklmnopqrst", 20).u8(9).data());
   tb::ByteWriter gbk;
   gbk.u8(0xD7).u8(0xD6).u8(0xB6).u8(0xCE).u8(0xC3).u8(0xFB).zeros(14);
   EXPECT_EQ(f.Slice(817 + 348 + 39, 20), gbk.data());
   EXPECT_TRUE(f.AllZero(817 + 348 + 78, 20));
-  EXPECT_EQ(f.At<std::int16_t>(817 + 322), 3);
+  EXPECT_EQ(f.At<std::int16_t>(817 + 322), 32767);
 }
 
 // The coordinates of the arcs grow in blocks: an arc larger than a block gets
