@@ -50,7 +50,9 @@ struct FileView {
     return from + length <= bytes.size() ? tb::Bytes(bytes.begin() + from, bytes.begin() + from + length)
                                          : tb::Bytes{};
   }
-  bool AllZero(std::size_t from, std::size_t length) const { return Slice(from, length) == tb::Bytes(length, 0); }
+  bool AllZero(std::size_t from, std::size_t length) const {
+    return Slice(from, length) == tb::Bytes(length, 0);
+  }
 };
 
 class WriterLayout : public ::testing::Test {

@@ -25,7 +25,8 @@ class SeededSource {
     return s;
   }
   void Fill(void* out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) static_cast<std::uint8_t*>(out)[i] = static_cast<std::uint8_t>(rng_());
+    for (std::size_t i = 0; i < n; ++i)
+      static_cast<std::uint8_t*>(out)[i] = static_cast<std::uint8_t>(rng_());
   }
   bool More() const { return true; }
 

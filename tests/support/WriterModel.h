@@ -101,8 +101,12 @@ class Model {
       w.WriteProjection(&projection_);
     }
     for (int f = 0, fields = in.Int(0, 6); f < fields; ++f) {
-      Field field{"", in.Int(0, 11), in.Int(0, 24), static_cast<std::int16_t>(in.Bits()),
-                  static_cast<std::int8_t>(in.Bits()), recordLength_};
+      Field field{"",
+                  in.Int(0, 11),
+                  in.Int(0, 24),
+                  static_cast<std::int16_t>(in.Bits()),
+                  static_cast<std::int8_t>(in.Bits()),
+                  recordLength_};
       for (char c : in.Text(24)) field.name += static_cast<char>('a' + static_cast<unsigned char>(c) % 26);
       const std::wstring wide(field.name.begin(), field.name.end());
       Expect(w.AddFieldInfo(wide.c_str(), field.type, field.width, static_cast<std::int16_t>(field.aux),
@@ -175,7 +179,7 @@ class Model {
     }
   }
   int Elements() const {
-    return static_cast<int>(kind_ == 0 ? lines_.size()
+    return static_cast<int>(kind_ == 0   ? lines_.size()
                             : kind_ == 1 ? points_.size()
                             : kind_ == 2 ? regions_.size()
                                          : records_.size());
@@ -255,7 +259,8 @@ class Model {
     if (polyArc)
       Expect(w.AddPolyArcInfo(l, *geometry_, part) == Result::Success, "AddPolyArcInfo refused an arc");
     else
-      Expect(w.AddArcInfo(l, *geometry_, part) == (geometry_->partCount > 1 ? Result::PartSkipped : Result::Success),
+      Expect(w.AddArcInfo(l, *geometry_, part) ==
+                 (geometry_->partCount > 1 ? Result::PartSkipped : Result::Success),
              "AddArcInfo answered another code");
     ExpectArc(l, Part(part));
   }
@@ -292,13 +297,14 @@ class Model {
   template <class Source>
   void WriteValue(Source& in, Terrix_Writer& w, int e, int f) {
     const bool exists = f >= 0 && f < static_cast<int>(fields_.size());
-    const std::size_t width = exists ? static_cast<std::size_t>(fields_[static_cast<std::size_t>(f)].width) : 0;
+    const std::size_t width =
+        exists ? static_cast<std::size_t>(fields_[static_cast<std::size_t>(f)].width) : 0;
     std::vector<std::uint8_t> stored(width + 8, 0);
     const int how = in.Int(0, 10);
     const std::uint64_t bits = in.Bits();
-    const std::int64_t number = how == 5   ? static_cast<std::int64_t>(bits & 1)
-                                : how == 6 ? static_cast<std::uint8_t>(bits)
-                                : how == 7 ? static_cast<std::int16_t>(bits)
+    const std::int64_t number = how == 5    ? static_cast<std::int64_t>(bits & 1)
+                                : how == 6  ? static_cast<std::uint8_t>(bits)
+                                : how == 7  ? static_cast<std::int16_t>(bits)
                                 : how == 10 ? static_cast<std::int64_t>(bits)
                                             : static_cast<std::int32_t>(bits);
     if (how >= 5) std::memcpy(stored.data(), &number, std::min<std::size_t>(how == 10 ? 8 : 4, width));
@@ -308,8 +314,9 @@ class Model {
     bool ok = false;
     if (how <= 2) {
       in.Fill(stored.data(), width);
-      ok = how == 0 ? w.WriteBinareyAttribute(e, f, stored.data())
-                    : how == 1 ? w.WriteDateAttribute(e, f, chars) : w.WriteTimeAttribute(e, f, chars);
+      ok = how == 0   ? w.WriteBinareyAttribute(e, f, stored.data())
+           : how == 1 ? w.WriteDateAttribute(e, f, chars)
+                      : w.WriteTimeAttribute(e, f, chars);
     } else if (how <= 4) {
       const std::string text = in.Text(40);
       std::memcpy(stored.data(), text.data(), std::min(std::strlen(text.c_str()), width));
@@ -319,8 +326,9 @@ class Model {
            : how == 6 ? w.WriteByteAttribute(e, f, static_cast<unsigned char>(number))
            : how == 7 ? w.WriteShortAttribute(e, f, static_cast<short>(number))
            : how == 8 ? w.WriteLongAttribute(e, f, static_cast<std::int32_t>(number))
-           : how == 9 ? w.WriteFloatAttribute(e, f, real)
-                      : w.WriteDoubleAttribute(e, f, Typed<double>(reinterpret_cast<const std::uint8_t*>(&bits), 8));
+           : how == 9
+               ? w.WriteFloatAttribute(e, f, real)
+               : w.WriteDoubleAttribute(e, f, Typed<double>(reinterpret_cast<const std::uint8_t*>(&bits), 8));
     }
     // Records are made in element order: an element beyond the next one has none.
     const bool accepted = exists && e >= 0 && e <= static_cast<int>(records_.size());
@@ -338,7 +346,8 @@ class Model {
     std::vector<Ring> read, given;
     for (int p = 0; p < g->partCount; ++p) {
       Ring ring;
-      for (std::int32_t v = g->partStart[p]; v < (p + 1 < g->partCount ? g->partStart[p + 1] : g->vertexCount); ++v)
+      for (std::int32_t v = g->partStart[p];
+           v < (p + 1 < g->partCount ? g->partStart[p + 1] : g->vertexCount); ++v)
         ring.push_back({g->x[v], g->y[v]});
       if (!ring.empty()) read.push_back(ring);
     }
@@ -346,7 +355,8 @@ class Model {
       if (!r.empty()) given.push_back(r);
     bool same = read.size() == given.size();
     for (std::size_t r = 0; same && r < read.size(); ++r)
-      same = read[r].size() == given[r].size() && SameBits(read[r].data(), given[r].data(), 16 * read[r].size());
+      same =
+          read[r].size() == given[r].size() && SameBits(read[r].data(), given[r].data(), 16 * read[r].size());
     Expect(same, what);
     EmptyGeometry(g);
   }
@@ -359,7 +369,8 @@ class Model {
       const std::string at = name + " point " + std::to_string(i);
       TERRIX_PntInfo p{};
       char note[260] = {};
-      Expect(reader.ReadPointInfo(static_cast<int>(i), &p, g) == Result::Success && SameBits(&p, &points_[i], sizeof p),
+      Expect(reader.ReadPointInfo(static_cast<int>(i), &p, g) == Result::Success &&
+                 SameBits(&p, &points_[i], sizeof p),
              at + ": the record reads back changed");
       Expect(g->vertexCount == 1 && SameBits(g->x, &points_[i].x, 8) && SameBits(g->y, &points_[i].y, 8),
              at + ": the position reads back changed");
@@ -372,20 +383,24 @@ class Model {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
       const std::string at = name + " line " + std::to_string(i);
       TERRIX_LineInfo l{};
-      Expect(reader.ReadArcInfo(static_cast<int>(i), &l, g) == Result::Success && SameBits(&l, &lines_[i], sizeof l),
+      Expect(reader.ReadArcInfo(static_cast<int>(i), &l, g) == Result::Success &&
+                 SameBits(&l, &lines_[i], sizeof l),
              at + ": the record reads back changed");
       ExpectRings(g, {lineVertices_[i]}, at + ": the vertices read back changed");
     }
     for (std::size_t i = 0; i < regions_.size(); ++i) {
       const std::string at = name + " polygon " + std::to_string(i);
       TERRIX_RegInfo r{}, expected = regions_[i];
-      expected.listOffset += static_cast<std::uint32_t>(2 + 16 * arcPoints_);  // lists lie behind every arc's points
-      Expect(reader.ReadPolygonInfo(static_cast<int>(i), &r, g) == Result::Success && SameBits(&r, &expected, sizeof r),
+      expected.listOffset +=
+          static_cast<std::uint32_t>(2 + 16 * arcPoints_);  // lists lie behind every arc's points
+      Expect(reader.ReadPolygonInfo(static_cast<int>(i), &r, g) == Result::Success &&
+                 SameBits(&r, &expected, sizeof r),
              at + ": the record reads back changed");
       ExpectRings(g, regionRings_[i], at + ": the rings read back changed");
     }
     Expect(reader.GetFieldCount() == static_cast<std::int32_t>(fields_.size()), name + ": the field count");
-    Expect(reader.GetRecordCount() == static_cast<std::int32_t>(records_.size()), name + ": the record count");
+    Expect(reader.GetRecordCount() == static_cast<std::int32_t>(records_.size()),
+           name + ": the record count");
     for (std::size_t f = 0; f < fields_.size(); ++f) {
       const Field& field = fields_[f];
       const std::string at = name + " field " + std::to_string(f);
@@ -408,14 +423,15 @@ class Model {
         const int fi = static_cast<int>(f), ei = static_cast<int>(e), n = field.width;
         const std::uint8_t* want = records_[e].data() + field.offset;
         const auto* raw = static_cast<const std::uint8_t*>(reader.ReadBinareyAttribute(ei, fi));
-        if (!Expect(raw != nullptr && SameBits(raw, want, n) && raw[n] == 0, at + ": the bytes of a value")) continue;
+        if (!Expect(raw != nullptr && SameBits(raw, want, n) && raw[n] == 0, at + ": the bytes of a value"))
+          continue;
         const float fv = reader.ReadFloatAttribute(ei, fi), fw = Typed<float>(want, n);
         const double dv = reader.ReadDoubleAttribute(ei, fi), dw = Typed<double>(want, n);
         Expect(reader.ReadBoolAttribute(ei, fi) == (n > 0 && want[0] != 0) &&
                    reader.ReadByteAttribute(ei, fi) == Typed<unsigned char>(want, n) &&
                    reader.ReadShortAttribute(ei, fi) == Typed<short>(want, n) &&
-                   reader.ReadLongAttribute(ei, fi) == Typed<std::int32_t>(want, n) && SameBits(&fv, &fw, 4) &&
-                   SameBits(&dv, &dw, 8),
+                   reader.ReadLongAttribute(ei, fi) == Typed<std::int32_t>(want, n) &&
+                   SameBits(&fv, &fw, 4) && SameBits(&dv, &dw, 8),
                at + ": a typed read");
         // Texts: up to the terminator, without leading and trailing spaces.
         std::string text(reinterpret_cast<const char*>(want), static_cast<std::size_t>(n));
@@ -440,7 +456,8 @@ class Model {
   std::vector<std::vector<Ring>> regionRings_;  // the rings that became arcs
   bool hasProjection_ = false;
   MAP_PARAstruct projection_{};
-  std::size_t noteBytes_ = 0, arcPoints_ = 0, listValues_ = 0;  // note area, arc points, arc-list values so far
+  std::size_t noteBytes_ = 0, arcPoints_ = 0,
+              listValues_ = 0;  // note area, arc points, arc-list values so far
   double extent_[4] = {kBoundsStart, kBoundsStart, -kBoundsStart, -kBoundsStart};
   GeometryHolder geometry_ = MakeGeometry();
 };
