@@ -3,26 +3,24 @@
 # runs each over its seed corpus, then prints per target the executions, the
 # edges reached and the findings. Exits non-zero when any target finds anything.
 #
-#   scripts/fuzz.sh [--seconds S | --runs N] [--seeds] [target ...]
+#   scripts/fuzz.sh [--seconds S | --runs N] [target ...]
 #
 #   --seconds S   run each target for S seconds (default 60)
 #   --runs N      run each target over its corpus plus N new inputs (used by CI)
-#   --seeds       rewrite the seed corpora in fuzz/corpus from the test builder first
 #   target        fuzz_fast_reader, fuzz_writer, ... (default: all)
 #
-# Seeds are read from fuzz/corpus/<corpus>/; new inputs go to build-fuzz/corpus/<target>/
+# Seeds are read from fuzz/corpus/<corpus>/ (committed files); new inputs go to build-fuzz/corpus/<target>/
 # and the findings of the last run to build-fuzz/findings/<target>/ (copy a finding into
 # the seed corpus once it is fixed, so that every later run replays it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/ensure-packages.sh
 
-seconds=60 runs="" seeds=0 targets=()
+seconds=60 runs="" targets=()
 while (( $# )); do
   case "$1" in
     --seconds) seconds="$2"; shift 2 ;;
     --runs) runs="$2"; shift 2 ;;
-    --seeds) seeds=1; shift ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -38,8 +36,7 @@ declare -A corpus_of=(
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERRIX_BUILD_FUZZ=ON \
   -DTERRIX_BUILD_TESTS=OFF -DTERRIX_BUILD_TOOLS=ON -DTERRIX_BUILD_GDAL=OFF > /dev/null
-cmake --build "$build" -j"$(nproc)" --target make_fuzz_seeds "${targets[@]}"
-(( seeds )) && "$build/fuzz/make_fuzz_seeds" fuzz/corpus
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1

@@ -7,15 +7,14 @@
 #include <map>
 #include <string>
 
+#include "WriterTestSupport.h"
 #include "builder/MapFileBuilder.h"
 #include "builder/StyleFileBuilder.h"
 #include "core/File.h"
 #include "terrix/ColorLib.h"
 #include "terrix/FastReader.h"
 #include "terrix/FileHooks.h"
-#include "terrix/GeometryHolder.h"
 #include "terrix/ResultCodes.h"
-#include "terrix/Writer.h"
 
 namespace {
 
@@ -81,21 +80,8 @@ Terrix::FileHooks MemoryHooks(MemoryFiles& fs) {
 void WriteRegionFile(const wchar_t* path) {
   Terrix::Terrix_Writer w;
   ASSERT_EQ(w.Create(path, 2), Terrix::Result::Success);
-  Terrix::GeometryHolder g = Terrix::MakeGeometry();
-  double x[] = {0, 0, 4, 4, 0}, y[] = {0, 4, 4, 0, 0};
-  std::int32_t start = 0, type = Terrix::PartKind::Ring;
-  g->type = Terrix::ShapeType::Polygon;
-  g->vertexCount = 5;
-  g->x = x;
-  g->y = y;
-  g->partCount = 1;
-  g->partStart = &start;
-  g->partType = &type;
-  Terrix::TERRIX_RegInfo record{};
-  record.state = 1;
-  ASSERT_EQ(w.AddPolygonInfo(record, *g), Terrix::Result::Success);
-  g->x = g->y = nullptr;
-  g->partStart = g->partType = nullptr;
+  const Terrix::GeometryHolder g = writer_support::Geo({{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}, {0});
+  ASSERT_EQ(w.AddPolygonInfo(writer_support::InUse<Terrix::TERRIX_RegInfo>(), *g), Terrix::Result::Success);
   ASSERT_EQ(w.AddFieldInfo(L"n", 3, 4, 0, 0), 1);
   ASSERT_TRUE(w.WriteLongAttribute(0, 0, 42));
   w.Flush();

@@ -1,28 +1,66 @@
-// The file assembly of Terrix_Writer, checked on the written bytes: head area,
-// directory of every kind, section placement, zero gaps, per-element blocks,
-// lifecycle (Close without Flush, reuse, copies, refusals).
+// The file assembly of Terrix_Writer, checked on the written bytes (offsets
+// from the format description, not from the library): head area, directory of
+// every kind, section placement, zero gaps, per-element blocks, field
+// descriptors; Close without Flush; what the writer refuses or repairs. What
+// elements and values hold is the model round trip's (writer_model_test.cpp).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "WriterTestSupport.h"
 #include "terrix/ResultCodes.h"
+#include "writer/ArcCoordinates.h"
 
 using namespace Terrix;
-using writer_support::FileView;
 using Counts = std::vector<std::int32_t>;
 using Extent = std::array<double, 4>;
 
 namespace {
 
-const Extent kInitialExtent = {writer_support::kBoundsStart, writer_support::kBoundsStart,
-                               -writer_support::kBoundsStart, -writer_support::kBoundsStart};
+constexpr std::size_t kDirectoryAt = 657, kFirstSection = 817;
+constexpr double kBoundsStart = 1.79769313486232e307;
+const Extent kInitialExtent = {kBoundsStart, kBoundsStart, -kBoundsStart, -kBoundsStart};
+
+/// A written file's bytes with the readings the tests need.
+struct FileView {
+  tb::Bytes bytes;
+  explicit FileView(const std::string& path) : bytes(tb::ReadFile(path)) {}
+  template <typename T>
+  T At(std::size_t offset) const {
+    EXPECT_LE(offset + sizeof(T), bytes.size()) << "read beyond the file at " << offset;
+    return offset + sizeof(T) <= bytes.size() ? tb::Peek<T>(bytes, offset) : T{};
+  }
+  std::uint32_t Offset(int entry) const { return At<std::uint32_t>(kDirectoryAt + 10 * entry); }
+  std::uint32_t Length(int entry) const { return At<std::uint32_t>(kDirectoryAt + 10 * entry + 4); }
+  /// The eleven element counts of the head area.
+  std::vector<std::int32_t> Counts() const {
+    std::vector<std::int32_t> c;
+    for (int i = 0; i < 11; ++i) c.push_back(At<std::int32_t>(260 + 4 * i));
+    return c;
+  }
+  /// Four f64 from `offset`: the head's extent by default.
+  std::array<double, 4> Extent(std::size_t offset = 304) const {
+    return {At<double>(offset), At<double>(offset + 8), At<double>(offset + 16), At<double>(offset + 24)};
+  }
+  tb::Bytes Slice(std::size_t from, std::size_t length) const {
+    EXPECT_LE(from + length, bytes.size());
+    return from + length <= bytes.size() ? tb::Bytes(bytes.begin() + from, bytes.begin() + from + length)
+                                         : tb::Bytes{};
+  }
+  bool AllZero(std::size_t from, std::size_t length) const {
+    return Slice(from, length) == tb::Bytes(length, 0);
+  }
+};
 
 class WriterLayout : public ::testing::Test {
  protected:
   tb::TempDir dir;
-  Terrix_Writer w;
+  writer_support::StepWriter w;
+  const Terrix::GeometryHolder none = writer_support::Geo({}, {});
+  const TERRIX_LineInfo line = writer_support::InUse<TERRIX_LineInfo>();
 
   FileView Finish(const std::string& name) {
     w.Flush();
@@ -32,12 +70,12 @@ class WriterLayout : public ::testing::Test {
   /// Entries laid from 817 in the given order, each directly behind the one
   /// before, with these lengths; every other entry (0, 0); every flag 0xFFFF.
   static void ExpectDirectory(const FileView& f, const std::vector<std::uint32_t>& lengths) {
-    std::uint32_t at = writer_support::kFirstSection;
+    std::uint32_t at = kFirstSection;
     for (int e = 0; e < 16; ++e) {
       const std::uint32_t length = e < static_cast<int>(lengths.size()) ? lengths[e] : 0;
-      EXPECT_EQ(f.Entry(e), std::make_pair(e < static_cast<int>(lengths.size()) ? at : 0u, length))
-          << "entry " << e;
-      EXPECT_EQ(f.At<std::uint16_t>(writer_support::kDirectoryAt + 10 * e + 8), 0xFFFF) << "entry " << e;
+      EXPECT_EQ(f.Offset(e), e < static_cast<int>(lengths.size()) ? at : 0u) << "entry " << e;
+      EXPECT_EQ(f.Length(e), length) << "entry " << e;
+      EXPECT_EQ(f.At<std::uint16_t>(kDirectoryAt + 10 * e + 8), 0xFFFF) << "entry " << e;
       at += length;
     }
     EXPECT_EQ(f.bytes.size(), at);
@@ -136,6 +174,12 @@ TEST_F(WriterLayout, TableFile) {
   ASSERT_TRUE(w.WriteLongAttribute(1, 0, 22));
   const FileView f = Finish("t1.tmf");
   ExpectDirectory(f, {348 + 39 + 3 * 5, 2});
+  // Head: one field, three records (the leading one), 5 bytes a record, records at 387.
+  EXPECT_EQ(f.At<std::uint32_t>(817 + 12), 387u);
+  EXPECT_EQ(f.Slice(817 + 322, 10), tb::ByteWriter().i16(1).u32(3).u32(5).data());
+  tb::ByteWriter field;
+  field.text("n", 20).u8(3).u32(1).i16(4).i16(0).i8(0).u8(1).u16(0).u16(0).zeros(4);
+  EXPECT_EQ(f.Slice(817 + 348, 39), field.data());
   EXPECT_EQ(f.Slice(817 + 348 + 39, 3 * 5 + 2),
             tb::ByteWriter().u8(1).i32(0).u8(1).i32(11).u8(1).i32(22).zeros(2).data());
 }
@@ -171,7 +215,7 @@ TEST_F(WriterLayout, CreateRefusalsAndWritersWithoutFile) {
 
 TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
   ASSERT_EQ(w.Create(dir.WidePath("a.tmf").c_str(), 1), Result::Success);
-  w.AddPointInfo(writer_support::InUsePoint(1, 1), *writer_support::Geo({}, {}), "n");
+  w.AddPointInfo(writer_support::InUsePoint(1, 1), *none, "n");
   w.Close();
   w.Close();  // nothing the second time
   EXPECT_EQ(std::filesystem::file_size(dir.Path("a.tmf")), 0u);
@@ -192,54 +236,110 @@ TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
   EXPECT_EQ(after.Slice(91, sizeof p), tb::Bytes(expected.begin() + 91, expected.end()));
 }
 
-/// The same calls on a writer: a point file with notes, fields and values.
-void WriteSample(Terrix_Writer& w, const std::wstring& path) {
-  ASSERT_EQ(w.Create(path.c_str(), 1), Result::Success);
-  const Terrix::GeometryHolder none = writer_support::Geo({}, {});
-  w.AddFieldInfo(L"name", 0, 6, 0, 0);
-  w.AddPointInfo(writer_support::InUsePoint(1, 2), *none, "first");
-  w.AddPointInfo(writer_support::InUsePoint(-3, 4), *none, "");
-  w.WriteStringAttribute(0, 0, "abc");
-  w.WriteStringAttribute(1, 0, "defghijk");
+TEST_F(WriterLayout, ElementsOfAnotherKindAreRefused) {
+  const Terrix::GeometryHolder ring = writer_support::Geo(writer_support::Ramp(4), {0});
+  const TERRIX_PntInfo point = writer_support::InUsePoint(1, 1);
+  ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
+  EXPECT_EQ(w.AddPointInfo(point, *none, "x"), Result::NotHandled);
+  EXPECT_EQ(w.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *ring), Result::NotHandled);
+  EXPECT_EQ(w.AddPolyArcInfo(line, *ring, 0), Result::NotHandled);
+  ASSERT_EQ(w.Create(dir.WidePath("p.tmf").c_str(), 1), Result::Success);
+  EXPECT_EQ(w.AddArcInfo(line, *ring, 0), Result::NotHandled);
+  ASSERT_EQ(w.Create(dir.WidePath("t.tmf").c_str(), 7), Result::Success);
+  EXPECT_EQ(w.AddArcInfo(line, *ring, 0), Result::NotHandled);
+  EXPECT_EQ(w.AddPointInfo(point, *none, "x"), Result::NotHandled);
+  // Nothing is added once the file is written.
+  ASSERT_EQ(w.Create(dir.WidePath("q.tmf").c_str(), 1), Result::Success);
   w.Flush();
+  EXPECT_EQ(w.AddPointInfo(point, *none, "x"), Result::NotHandled);
+  const FileView f = Finish("q.tmf");
+  EXPECT_EQ(f.bytes.size(), 1297u);
+  EXPECT_EQ(f.Counts(), std::vector<std::int32_t>(11, 0));
 }
 
-TEST_F(WriterLayout, ReusedWriterGivesTheBytesOfANewOne) {
-  WriteSample(w, dir.WidePath("fresh.tmf"));
-  w.Close();
-  // Reused after Close, and reused while still holding a file with collected
-  // notes, points and records that must not leak into the next file.
-  Terrix_Writer reused;
-  WriteSample(reused, dir.WidePath("first.tmf"));
-  reused.Close();
-  WriteSample(reused, dir.WidePath("again.tmf"));
-  ASSERT_EQ(reused.Create(dir.WidePath("open.tmf").c_str(), 1), Result::Success);
-  reused.AddPointInfo(writer_support::InUsePoint(100, 100), *writer_support::Geo({}, {}), "left over");
-  reused.AddFieldInfo(L"other", 3, 4, 0, 0);
-  reused.WriteLongAttribute(0, 0, 5);
-  WriteSample(reused, dir.WidePath("over.tmf"));
-  reused.Close();
-
-  const tb::Bytes expected = writer_support::ReadBytes(dir.Path("fresh.tmf"));
-  ASSERT_GT(expected.size(), 1297u);
-  for (const char* name : {"first.tmf", "again.tmf", "over.tmf"})
-    EXPECT_EQ(writer_support::ReadBytes(dir.Path(name)), expected);
+TEST_F(WriterLayout, PartRangesOutsideTheGeometryStayInsideItsArrays) {
+  ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
+  const Terrix::GeometryHolder wild =
+      writer_support::Geo(writer_support::Ramp(5), {0, 9, 3, -4});  // starts beyond and before the vertices
+  EXPECT_EQ(w.AddArcInfo(line, *wild, 1), Result::PartSkipped);     // [9, 3) -> empty
+  EXPECT_EQ(w.AddArcInfo(line, *wild, 2), Result::PartSkipped);     // [3, -4) -> empty
+  EXPECT_EQ(w.AddArcInfo(line, *wild, 3), Result::PartSkipped);     // [-4, 5) -> 0..4
+  const Terrix::GeometryHolder noArrays = writer_support::Geo({}, {});
+  noArrays->vertexCount = 50;  // no x and y arrays behind it
+  EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::Success);
+  noArrays->partCount = -2;  // only 0 and 1 are one-part geometries
+  EXPECT_EQ(w.AddArcInfo(line, *noArrays, 0), Result::PartSkipped);
+  const Terrix::GeometryHolder onlyY = writer_support::Geo(writer_support::Ramp(3), {0});
+  std::free(onlyY->x);
+  onlyY->x = nullptr;
+  EXPECT_EQ(w.AddArcInfo(line, *onlyY, 0), Result::Success);
+  const FileView f = Finish("l.tmf");
+  const std::int32_t counts[6] = {0, 0, 5, 0, 0, 0};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f.At<std::int32_t>(f.Offset(0) + 57 * (i + 1) + 10), counts[i]) << i;
+  EXPECT_EQ(f.Length(1), 2u + 16u * 5u);
 }
 
-TEST_F(WriterLayout, CopiesShareOneStateSafely) {
-  WriteSample(w, dir.WidePath("s.tmf"));
-  {
-    Terrix_Writer copy(w);
-    Terrix_Writer assigned;
-    assigned = w;
-  }  // destroying copies closes nothing while another copy lives
-  w.Flush();
-  const tb::Bytes once = writer_support::ReadBytes(dir.Path("s.tmf"));
-  Terrix_Writer copy(w);
-  copy.Close();  // closes for both
-  EXPECT_EQ(w.AddFieldInfo(L"late", 0, 1, 0, 0), Result::CannotOpen);
-  w.Flush();
-  EXPECT_EQ(writer_support::ReadBytes(dir.Path("s.tmf")), once);
+TEST_F(WriterLayout, AttributeWritesOutsideTheTableAreRefused) {
+  ASSERT_EQ(w.Create(dir.WidePath("a.tmf").c_str(), 7), Result::Success);
+  EXPECT_EQ(w.GetCurrentRecord(), Result::NotHandled);  // no records yet
+  ASSERT_EQ(w.AddFieldInfo(L"v", 3, 4, 0, 0), 1);
+  const std::int32_t v = 5;
+  EXPECT_TRUE(w.WriteAttribute(0, 0, &v));
+  EXPECT_EQ(w.GetCurrentRecord(), Result::Success);  // slot 1 again: nothing appended
+  for (const auto& [element, field] : {std::pair{2, 0}, {-1, 0}, {1, 1}, {1, -1}})
+    EXPECT_FALSE(w.WriteLongAttribute(element, field, 1)) << element << ", " << field;
+  EXPECT_FALSE(w.WriteStringAttribute(1, 0, nullptr));
+  // Records exist: a further field would not fit them.
+  EXPECT_EQ(w.AddFieldInfo(L"late", 0, 4, 0, 0), Result::NotHandled);
+  const FileView f = Finish("a.tmf");
+  EXPECT_EQ(f.At<std::uint32_t>(817 + 324), 2u);
+  EXPECT_EQ(f.At<std::int32_t>(817 + 348 + 39 + 5 + 1), 5);
+}
+
+TEST_F(WriterLayout, NamesAreCutAtTwentyBytesOfCodePageText) {
+  ASSERT_EQ(w.Create(dir.WidePath("n.tmf").c_str(), 7), Result::Success);
+  ASSERT_EQ(w.AddFieldInfo(L"abcdefghijklmnopqrstuvwxy", 9, 1, 0, 0), 1);
+  ASSERT_EQ(w.AddFieldInfo(L"\u5b57\u6bb5\u540d", 0, 1, 0, 0), 2);  // 字段名
+  ASSERT_EQ(w.AddFieldInfo(nullptr, 0, 1, 0, 0), 3);
+  EXPECT_EQ(w.AddFieldInfo(L"wide", 0, 40000, 0, 0), Result::NotHandled);
+  EXPECT_EQ(w.AddFieldInfo(L"negative", 0, -1, 0, 0), Result::NotHandled);
+  for (int count = 4; count <= 32767; ++count) ASSERT_EQ(w.AddFieldInfo(L"z", 0, 0, 0, 0), count);
+  EXPECT_EQ(w.AddFieldInfo(L"z", 0, 0, 0, 0), Result::NotHandled) << "a field count past the 16-bit count";
+  const FileView f = Finish("n.tmf");
+  EXPECT_EQ(f.Slice(817 + 348, 21), tb::ByteWriter().raw("abcdefghijklmnopqrst", 20).u8(9).data());
+  tb::ByteWriter gbk;
+  gbk.u8(0xD7).u8(0xD6).u8(0xB6).u8(0xCE).u8(0xC3).u8(0xFB).zeros(14);
+  EXPECT_EQ(f.Slice(817 + 348 + 39, 20), gbk.data());
+  EXPECT_TRUE(f.AllZero(817 + 348 + 78, 20));
+  EXPECT_EQ(f.At<std::int16_t>(817 + 322), 32767);
+}
+
+// The coordinates of the arcs grow in blocks: an arc larger than a block gets
+// one of its own, values come back in order, and a refused element's values
+// are dropped across block ends.
+TEST(ArcCoordinates, BlocksKeepOrderAndDropTheLastValues) {
+  Terrix::detail::ArcCoordinates c;
+  std::vector<double> expected;
+  for (std::size_t n : {std::size_t{3}, std::size_t{1} << 20, std::size_t{5}, (std::size_t{1} << 21) + 7}) {
+    double* at = c.Append(n);
+    for (std::size_t i = 0; i < n; ++i) at[i] = static_cast<double>(expected.size() + i);
+    for (std::size_t i = 0; i < n; ++i) expected.push_back(static_cast<double>(expected.size()));
+  }
+  ASSERT_EQ(c.size(), expected.size());
+  c.Truncate(expected.size() - ((std::size_t{1} << 21) + 7) - 2);
+  expected.resize(c.size());
+  std::vector<double> got;
+  int blocks = 0;
+  EXPECT_TRUE(c.ForEachBlock([&](const double* v, std::size_t n) {
+    ++blocks;
+    got.insert(got.end(), v, v + n);
+    return true;
+  }));
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(blocks, 3) << "the oversized arc's block went with it, the one before keeps 3 of its 5";
+  EXPECT_FALSE(c.ForEachBlock([](const double*, std::size_t) { return false; }));
+  c.Release();
+  EXPECT_TRUE(c.empty());
 }
 
 }  // namespace
