@@ -113,28 +113,6 @@ TEST_F(AttributesTest, EachReaderTakesTheTableOfItsKindOrSelector) {
   fast.SetAttributeType(2);
   EXPECT_EQ(fast.GetFieldCount(), 1);
   EXPECT_STREQ(fast.ReadStringAttribute(1, 0), "road");
-  Terrix_MemReader mem;
-  Open(tb::MapFileBuilder(tb::kNetwork)
-           .Section(1, {0, 0})
-           .Section(2, lines.Build())
-           .Section(5, tb::Bytes(392, 0)),
-       mem);
-  EXPECT_EQ(mem.GetFieldCount(), kNotHandled) << "a network's node table without a head";
-  EXPECT_EQ(mem.ReadStringAttribute(0, 0), nullptr);
-
-  // A region file read as a line file takes the arcs' table until tables are loaded.
-  tb::ElementFile regions(tb::kRegion);
-  regions.AddArc({{0, 0}, {0, 4}, {4, 4}, {0, 0}});
-  regions.AddPolygon({1});
-  Open(regions.Build().Section(2, MarkedTable(2)).Section(9, MarkedTable(9)), mem);
-  mem.ReadAsPolyArc();
-  EXPECT_EQ(mem.ReadPolygonInfo(0, nullptr, nullptr), Result::IoError) << "regions were not loaded";
-  EXPECT_STREQ(mem.ReadStringAttribute(0, 0), nullptr);
-  EXPECT_EQ(mem.GetRecordCount(), 2 + 3);
-  ASSERT_EQ(mem.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
-  ASSERT_EQ(mem.GetFieldCount(), 1);
-  mem.ReadAsPolyArc();
-  EXPECT_EQ(mem.GetRecordCount(), 9 + 3) << "the loaded table stays";
 }
 
 TEST_F(AttributesTest, TablesWithABadHeadHaveNoFieldsAndNoValues) {
@@ -236,10 +214,11 @@ TEST_F(AttributesTest, FieldDescriptionsAndNames) {
       .Field("Width", 5, 8)
       .Field("WIDE", 0, -2)
       .Field("AUX", 0, 4, -1)
-      .Field("AUXB", 0, 4, 0, -1);
+      .Field("AUXB", 0, 4, 0, -1)
+      .Field("ZERO", 0, 0);
   OpenWithTable(table);
   EXPECT_EQ(fast.GetFieldIndex(L"WIDTH"), -1) << "no table loaded yet";
-  ASSERT_EQ(fast.GetFieldCount(), 9);
+  ASSERT_EQ(fast.GetFieldCount(), 10);
   wchar_t name[21];
   int width = -7, aux = -7, auxByte = -7;
   EXPECT_EQ(fast.GetFieldInfo(0, name, &width, &aux, &auxByte), 'B');
@@ -259,20 +238,21 @@ TEST_F(AttributesTest, FieldDescriptionsAndNames) {
   EXPECT_EQ(fast.GetFieldInfo(7, nullptr, &width, &aux, nullptr), kNotHandled);
   EXPECT_EQ(fast.GetFieldInfo(8, nullptr, nullptr, nullptr, &auxByte), kNotHandled);
   EXPECT_EQ(fast.GetFieldInfo(7, nullptr, &width, nullptr, nullptr), 0) << "unchecked when not asked for";
-  EXPECT_EQ(fast.GetFieldInfo(9, name, nullptr, nullptr, nullptr), kNotHandled);
+  EXPECT_NE(fast.GetFieldInfo(9, nullptr, &width, nullptr, nullptr), kNotHandled) << "a width of 0";
+  EXPECT_EQ(fast.GetFieldInfo(10, name, nullptr, nullptr, nullptr), kNotHandled);
   EXPECT_EQ(fast.GetFieldInfo(-1, name, nullptr, nullptr, nullptr), kNotHandled);
   Terrix_MemReader mem;
   Terrix_Reader edit;
   OpenWithTable(table, mem);
   OpenWithTable(table, edit);
   EXPECT_EQ(mem.GetFieldInfo(0, nullptr, nullptr, nullptr, nullptr), kNotHandled) << "no table loaded yet";
-  ASSERT_EQ(mem.GetFieldCount(), 9);
-  ASSERT_EQ(edit.GetFieldCount(), 9);
+  ASSERT_EQ(mem.GetFieldCount(), 10);
+  ASSERT_EQ(edit.GetFieldCount(), 10);
   EXPECT_EQ(mem.GetFieldInfo(6, nullptr, &width, &aux, &auxByte), 0);
   EXPECT_EQ(std::make_tuple(width, aux, auxByte), std::make_tuple(-2, 0, 0));
   EXPECT_EQ(edit.GetFieldInfo(8, nullptr, &width, &aux, &auxByte), 0);
   EXPECT_EQ(std::make_tuple(width, aux, auxByte), std::make_tuple(4, 0, -1));
-  EXPECT_EQ(mem.GetFieldInfo(9, name, nullptr, nullptr, nullptr), kNotHandled);
+  EXPECT_EQ(mem.GetFieldInfo(10, name, nullptr, nullptr, nullptr), kNotHandled);
 
   for (auto [wanted, index] : {std::pair<const wchar_t*, int>{L"道路", 4},
                                {L"  道路 名称", 4},
@@ -286,7 +266,6 @@ TEST_F(AttributesTest, FieldDescriptionsAndNames) {
                                {nullptr, -1},
                                {L"字段名错误", -1}}) {
     EXPECT_EQ(fast.GetFieldIndex(wanted), index) << (wanted != nullptr ? wanted : L"null");
-    EXPECT_EQ(edit.GetFieldIndex(wanted), index);
   }
   EXPECT_EQ(fast.GetFieldIndex(std::wstring(5000, L'A').c_str()), -1);
 }
@@ -308,28 +287,15 @@ TEST_F(AttributesTest, NoValueWithoutATableOrOutsideIt) {
   EXPECT_EQ(std::make_tuple(fast.ReadLongAttribute(1, 0), fast.GetFieldIndex(L"A"), fast.GetFieldCount()),
             std::make_tuple(0, -1, kNotHandled));
 
-  // A field past the record and one of negative width; billions of records
-  // of a kilobyte; a record of 4 GB; 30000 descriptors announced at the end:
+  // Billions of records of a kilobyte, 30000 descriptors announced at the end:
   // what the file does not hold reads as zero bytes, and nothing of that size is made.
-  tb::AttributeSection bad, huge, wide, many;
-  bad.Field("OK", 0, 4).Field("PAST", 0, 4).ValueOffsetOfLast(6).Field("NEG", 0, -5).Text(0, 0, "abcd");
-  OpenWithTable(bad);
-  ASSERT_EQ(fast.GetFieldCount(), 3);
-  EXPECT_STREQ(fast.ReadStringAttribute(0, 0), "abcd");
-  EXPECT_EQ(std::make_tuple(fast.ReadStringAttribute(0, 1), fast.ReadLongAttribute(0, 1),
-                            fast.ReadBinareyAttribute(0, 2), fast.ReadDoubleAttribute(0, 2)),
-            std::make_tuple(nullptr, 0, nullptr, 0.0));
+  tb::AttributeSection huge, many;
   huge.Field("NAME", 0, 1000).Text(2, 0, "last").RecordCount(0xFFFFFFF0u);
   OpenWithTable(huge);
   EXPECT_EQ(fast.GetRecordCount(), static_cast<std::int32_t>(0xFFFFFFEFu));
   EXPECT_STREQ(fast.ReadStringAttribute(2, 0), "last");
   EXPECT_STREQ(fast.ReadStringAttribute(3, 0), "");
   EXPECT_STREQ(fast.ReadStringAttribute(2000000000, 0), "");
-  wide.Field("F", 0, 8).ValueOffsetOfLast(0xFFFFFFF0u).RecordLength(0xFFFFFFFFu).Elements(1);
-  OpenWithTable(wide);
-  ASSERT_EQ(fast.GetRecordCount(), 1);
-  EXPECT_EQ(fast.ReadDoubleAttribute(0, 0), 0.0);
-  EXPECT_NE(fast.ReadBinareyAttribute(0, 0), nullptr);
   many.Field("ONLY", 0, 4).Elements(1).FieldCount(30000);
   OpenWithTable(many);
   ASSERT_EQ(fast.GetFieldCount(), 30000);
@@ -362,7 +328,8 @@ TEST_F(AttributesTest, WholeTableInOneReadOrOneRecordAtATime) {
     EXPECT_EQ(std::make_tuple(fast.ReadLongAttribute(e, 1), fast.ReadDoubleAttribute(e, 2)),
               std::make_tuple(e * 3, e * 0.5));
   }
-  EXPECT_EQ(FileSeam::ReadCount(), 1) << "the whole table in one read";
+  EXPECT_EQ(fast.GetFieldCount(), 3);
+  EXPECT_EQ(FileSeam::ReadCount(), 1) << "the whole table in one read, the loaded head not read again";
 
   // The editing reader reads the current record whenever another is asked for.
   Terrix_Reader edit;

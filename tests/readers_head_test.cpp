@@ -232,29 +232,11 @@ TEST_F(HeadTest, FailedReadsAtEachStepOfOpenAndOfATableLoad) {
   EXPECT_EQ(reader.GetTopoInfo(0, &t), Result::IoError);
 }
 
-TEST_F(HeadTest, CloseForgetsTheFileAndCopiesShareIt) {
-  MapFileBuilder line(tb::kLine);
-  ASSERT_EQ(Open(line.Section(1, Tics(2)).Tics(2, 0).Count(0, 4).Count(1, 5)), Result::Success);
-  TERRIX_Tic_Info tic{};
-  ASSERT_EQ(reader.GetTicInfo(1, &tic), Result::Success);
-  reader.Close();
-  int c = 0;
-  EXPECT_EQ(reader.GetTicCount(), 0);
-  EXPECT_EQ(reader.GetArcCount(&c), 0) << "a closed reader is as constructed: kind 0, counts 0";
-  ASSERT_EQ(Open(MapFileBuilder(tb::kPoint).Section(1, Tics(1)).Tics(1, 0).Count(0, 7).Count(1, 8)),
-            Result::Success);
-  EXPECT_EQ(reader.GetPointCount(&c), 7);
-  EXPECT_EQ(reader.GetTicInfo(1, &tic), Result::IoError) << "the first file's tics are gone";
-
-  {
-    Terrix_FastReader copy(reader), assigned;
-    EXPECT_EQ(copy.GetPointCount(&c), 7);
-    assigned = copy;
-    EXPECT_EQ(assigned.GetShapeType(), tb::kPoint);
-  }  // destroying the copies leaves the original usable
-  EXPECT_EQ(reader.GetShapeType(), tb::kPoint);
-  Terrix_FastReader(reader).Close();  // closing one closes the shared file for both
-  EXPECT_EQ(reader.GetShapeType(), 0);
+// The path is opened by its UTF-8 bytes, characters beyond the basic plane
+// and the last code point included.
+TEST_F(HeadTest, WidePathsAreOpenedByTheirUtf8Bytes) {
+  MapFileBuilder(tb::kPoint).WriteTo(dir.Path("\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF.tmf"));
+  EXPECT_EQ(reader.Open((dir.WidePath("") + L"\U0001F600\U0010FFFF.tmf").c_str()), Result::Success);
 }
 
 }  // namespace

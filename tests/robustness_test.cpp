@@ -9,7 +9,6 @@
 #include <functional>
 #include <random>
 
-#include "builder/AttributeSection.h"
 #include "builder/ElementRecords.h"
 #include "support/ReadAll.h"
 
@@ -225,20 +224,4 @@ TEST(Robustness, DamagedLineFiles) {
 TEST(Robustness, DamagedTableFiles) {
   Hammer(Sample("countries-table.tmf"), 4);
 }
-// No sample is a network file (the writer makes none): one is built byte by byte.
-TEST(Robustness, DamagedNetworkFiles) {
-  tb::ElementFile net(tb::kNetwork);
-  net.AddArc({{0, 0}, {1, 0}, {1, 1}});
-  net.AddArc({{1, 1}, {2, 2}});
-  tb::Bytes style(94);
-  for (std::size_t i = 0; i < style.size(); ++i) style[i] = static_cast<std::uint8_t>(i);
-  net.AddNode(0, 0, style);
-  net.AddNode(1, 1, style);
-  net.AddNode(2, 2, style, 0);
-  tb::AttributeSection arcs, nodes;
-  arcs.Field("name", 0, 8).Field("len", 5, 8).Text(0, 0, "a").Put(1, 1, 2.5);
-  nodes.Field("id", 3, 4).Put(0, 0, 7).Put(2, 0, 9);
-  Hammer(net.Build().Section(2, arcs.Build()).Section(5, nodes.Build()).Build(), 5);
-}
-
 }  // namespace

@@ -16,6 +16,7 @@ class Reader : public Terrix::Terrix_FastReader {
  public:
   using Terrix_FastReader::ReadGeomInfo;
   using Terrix_FastReader::ReadPolyArc;
+  using Terrix_FastReader::ReadPolyTopo;
 };
 
 /// A copy of a field of a packed record: the assertion macros bind references
