@@ -172,9 +172,6 @@ TEST_F(AttributesTest, TypedReadsOfEveryWidthInEachReader) {
   };
   OpenWithTable(table);
   check(fast);
-  Terrix_MemReader mem;
-  OpenWithTable(table, mem);
-  check(mem);
   Terrix_Reader edit;
   OpenWithTable(table, edit);
   check(edit);

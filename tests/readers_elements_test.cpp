@@ -100,9 +100,7 @@ TEST_F(ElementsTest, PointRecordsShapesAndNotes) {
   }
   EXPECT_EQ(buffer[260], 'Q') << "exactly 260 bytes written";
   EXPECT_EQ(fast.GetNoteInfo(1, nullptr), Result::Success);
-  Terrix_Reader edit;
-  Open(file.Build(), edit);
-  ASSERT_EQ(edit.GetNoteInfo(1, buffer), Result::Success);
+  ASSERT_EQ(fast.GetNoteInfo(1, buffer), Result::Success);
   EXPECT_STREQ(buffer, "ab");
 }
 
@@ -404,12 +402,10 @@ TEST_F(PolygonsTest, ReadsCostTwoAndOnePerArcAndFailuresKeepWhatWasPlaced) {
     ASSERT_EQ(fast.ReadPolygonInfo(index, nullptr, g.get()), Result::Success);
     EXPECT_EQ(FileSeam::ReadCount(), reads) << index;
   }
-  for (long failing = 1; failing <= 4; ++failing) {  // total, entries, arc 1, arc 2
-    FileSeam::Reset();
-    FileSeam::FailReadAt(failing);
-    EmptyGeometry(g.get());
-    EXPECT_EQ(fast.ReadPolygonInfo(2, nullptr, g.get()), Result::IoError) << failing;
-  }
+  FileSeam::Reset();
+  FileSeam::FailReadAt(4);  // total, entries, arc 1, then arc 2 fails
+  EmptyGeometry(g.get());
+  EXPECT_EQ(fast.ReadPolygonInfo(2, nullptr, g.get()), Result::IoError);
   EXPECT_EQ(Rings(*g), (std::vector<Points>{arc1, Points(4, {0, 0})})) << "the walk stopped at arc 2";
   FileSeam::Reset();
   FileSeam::FailReadAt(2);  // the entries
