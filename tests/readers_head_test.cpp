@@ -192,6 +192,8 @@ TEST_F(HeadTest, TicsAndTopologyAreReadWithinTheirTables) {
   ASSERT_EQ(reader.GetTicInfo(1, &tic), Result::Success);
   std::memcpy(values, tic.data, sizeof values);
   EXPECT_EQ(values[3], 101.0);
+  ASSERT_EQ(Open(b.Tics(1, 1u << 30)), Result::Success);
+  EXPECT_EQ(reader.GetTicInfo(0, &tic), Result::Success) << "a table wholly past the end of the file";
 
   // A file cut inside the element counts reads as far as it goes.
   tb::Bytes head = MapFileBuilder(tb::kPoint).Count(0, 5).Count(1, 6).Build();
