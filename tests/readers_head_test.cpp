@@ -67,25 +67,21 @@ TEST_F(HeadTest, ShapeTypesAndCountsPerKindInEachReader) {
     EXPECT_EQ(reader.GetTicCount(), 70000 - 65536) << "the low 16 bits of the tic count";
 
     Terrix_MemReader mem;  // its counts do not look at the kind
-    int c = -1;
     ASSERT_EQ(Open(Counted(k.kind), mem), Result::Success);
     EXPECT_EQ(mem.GetShapeType(), k.memShape);
-    EXPECT_EQ(mem.GetPntCount(&c), 10);
-    EXPECT_EQ(c, 10);
-    EXPECT_EQ(mem.GetArcCount(nullptr), 10);
-    EXPECT_EQ(mem.GetNetPntCount(&c), 20);
-    EXPECT_EQ(c, 20);
-    EXPECT_EQ(mem.GetRegCount(&c), 30);
-    EXPECT_EQ(c, 30);
+    int n[4] = {};
+    EXPECT_EQ(std::make_tuple(mem.GetPntCount(&n[0]), mem.GetArcCount(&n[1]), mem.GetNetPntCount(&n[2]),
+                              mem.GetRegCount(&n[3]), mem.GetArcCount(nullptr)),
+              std::make_tuple(10, 10, 20, 30, 10));
+    EXPECT_EQ(std::vector<int>(n, n + 4), (std::vector<int>{10, 10, 20, 30}));
 
     Terrix_Reader edit;
     Open(Counted(k.kind).Tics(70000, 0), edit);
     int count = -1, shape = -7, tics = -1;
     EXPECT_EQ(edit.GetInfo(&count, &shape, &tics), k.editResult);
-    EXPECT_EQ(count, k.editResult);
-    EXPECT_EQ(shape, k.editShape) << "a table file leaves the caller's shape type";
-    EXPECT_EQ(tics, k.editResult == 0 ? 0 : 70000)
-        << "the whole stored tic count; none for a refused network file";
+    // A table file leaves the caller's shape type; the whole tic count is told.
+    EXPECT_EQ(std::make_tuple(count, shape, tics),
+              std::make_tuple(k.editResult, k.editShape, k.editResult ? 70000 : 0));
   }
   // Record counts of 1 (the reserved record only) and 0 both give 0; a
   // negative one never gives a negative count.
