@@ -102,6 +102,9 @@ TEST_F(ElementsTest, PointRecordsShapesAndNotes) {
   EXPECT_EQ(fast.GetNoteInfo(1, nullptr), Result::Success);
   ASSERT_EQ(fast.GetNoteInfo(1, buffer), Result::Success);
   EXPECT_STREQ(buffer, "ab");
+  FileSeam::Reset();
+  FileSeam::FailReadAt(1);
+  EXPECT_EQ(fast.GetNoteInfo(2, buffer), Result::IoError) << "the note cannot be read";
 }
 
 TEST_F(ElementsTest, NetworkNodesArePointsOfTheFastReaderAndNetPointsOfTheMemoryReader) {
