@@ -323,6 +323,13 @@ TEST_F(PolygonsTest, RingsFollowTheSeparatorsInEachReader) {
     EXPECT_EQ(Rings(*g), cases[i].rings);
     EXPECT_EQ(std::make_tuple(g->type, g->id, g->partType[0]), std::make_tuple(5, -1, 5));
     for (int k = 1; k < g->partCount; ++k) EXPECT_EQ(g->partType[k], 3);
+    double b[4] = {1.79769313486232e307, -1.79769313486232e307, 1.79769313486232e307, -1.79769313486232e307};
+    for (const Points& ring : cases[i].rings)
+      for (const tb::XY& p : ring)
+        b[0] = std::min(b[0], p.x), b[1] = std::max(b[1], p.x), b[2] = std::min(b[2], p.y),
+        b[3] = std::max(b[3], p.y);
+    EXPECT_EQ(std::vector<double>({g->minX, g->maxX, g->minY, g->maxY}), std::vector<double>(b, b + 4))
+        << "bounds";
     EmptyGeometry(g.get());
     ASSERT_EQ(mem.ReadPolygonInfo(i, nullptr, g.get()), Result::Success);
     EXPECT_EQ(Rings(*g), cases[i].rings);
