@@ -1,4 +1,6 @@
-// Attribute access of the fast reader over files built byte by byte.
+// Attribute tables through the three readers: which table each reader takes,
+// head checks, typed reads of every width, trimmed strings, field
+// descriptions and names, hostile sizes, and what each read costs.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,398 +8,346 @@
 #include <string>
 
 #include "builder/AttributeSection.h"
-#include "builder/MapFileBuilder.h"
+#include "builder/ElementRecords.h"
 #include "core/File.h"
 #include "terrix/FastReader.h"
+#include "terrix/MemReader.h"
+#include "terrix/Reader.h"
+#include "terrix/ResultCodes.h"
+
+using namespace Terrix;
+using core::FileSeam;
+constexpr std::int32_t kNotHandled = Result::NotHandled;
 
 namespace {
 
-using Terrix::Terrix_FastReader;
-constexpr std::int32_t kNotHandled = -9980;
-
-// Bytes of T, as a value is stored in a record.
 template <typename T>
 tb::Bytes BytesOf(T value) {
   tb::Bytes b(sizeof(T));
   std::memcpy(b.data(), &value, sizeof(T));
   return b;
 }
-
-// What a typed read must give for stored bytes: the first sizeof(T) bytes,
-// those beyond the stored ones zero.
+// What a typed read gives for stored bytes: the first sizeof(T), missing ones zero.
 template <typename T>
-T Reinterpret(const tb::Bytes& stored) {
-  tb::Bytes padded = stored;
-  padded.resize(std::max(stored.size(), sizeof(T)), 0);
+T Reinterpret(tb::Bytes stored) {
+  stored.resize(std::max(stored.size(), sizeof(T)), 0);
   T value{};
-  std::memcpy(&value, padded.data(), sizeof(T));
+  std::memcpy(&value, stored.data(), sizeof(T));
   return value;
 }
 
 // A table of one string field whose element count marks it: entry e holds
-// e + 3 elements, so GetRecordCount tells which entry a reader took.
+// e + 3 elements and element 0 says "entry<e>".
 tb::Bytes MarkedTable(int entry) {
   tb::AttributeSection t;
   t.Field("MARK", 0, 8).Elements(entry + 3).Text(0, 0, "entry" + std::to_string(entry));
-  t.DateStamp(0xFF, 0xFF, 0x00, 0x99);  // any date stamp is accepted
-  return t.Build();
+  return t.DateStamp(0xFF, 0xFF, 0x00, 0x99).Build();  // any date stamp is accepted
 }
 
-class AttributeReaderTest : public ::testing::Test {
+class AttributesTest : public ::testing::Test {
  protected:
-  void SetUp() override { Terrix::core::FileSeam::Reset(); }
-  void TearDown() override { Terrix::core::FileSeam::Reset(); }
-
-  // Writes the file and opens it; every test opens with success.
-  void Open(const tb::MapFileBuilder& file, const std::string& name = "map.tmf") {
-    file.WriteTo(dir_.Path(name));
-    ASSERT_EQ(reader_.Open(dir_.WidePath(name).c_str()), 99999);
+  void SetUp() override { FileSeam::Reset(); }
+  void TearDown() override { FileSeam::Reset(); }
+  template <class R = Terrix_FastReader>
+  void Open(const tb::MapFileBuilder& file, R& r) {
+    file.WriteTo(dir.Path("map.tmf"));
+    ASSERT_EQ(r.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
   }
-  // A file of `kind` whose table of elements is `table` (entry 2, or 0 for a table file).
-  void OpenWithTable(const tb::AttributeSection& table, int kind = tb::kPoint) {
-    tb::MapFileBuilder file(kind);
-    file.Section(1, tb::Bytes(2, 0)).Section(kind == tb::kTable ? 0 : 2, table.Build());
-    Open(file);
+  // A point file of two points whose table is `table`.
+  template <class R = Terrix_FastReader>
+  void OpenWithTable(const tb::AttributeSection& table, R& r) {
+    tb::ElementFile points(tb::kPoint);
+    points.AddPoint(0, 0, "");
+    points.AddPoint(1, 1, "");
+    Open(points.Build().Section(2, table.Build()), r);
   }
-
-  tb::TempDir dir_;
-  Terrix_FastReader reader_;
+  void OpenWithTable(const tb::AttributeSection& table) { OpenWithTable(table, fast); }
+  tb::TempDir dir;
+  Terrix_FastReader fast;
 };
 
-TEST_F(AttributeReaderTest, EverySelectorOnEveryKindReachesItsEntryOrKeepsThePreviousTable) {
-  // (kind, selector) -> directory entry of the table it names.
+TEST_F(AttributesTest, EachReaderTakesTheTableOfItsKindOrSelector) {
+  // (kind, selector) -> entry of the table the fast reader's selector names; others keep the table.
   const std::map<std::pair<int, int>, int> reaches = {
       {{tb::kLine, 0}, 2},   {{tb::kLine, 1}, 5},    {{tb::kPoint, 1}, 2},   {{tb::kRegion, 0}, 2},
       {{tb::kRegion, 2}, 9}, {{tb::kNetwork, 0}, 2}, {{tb::kNetwork, 1}, 5}, {{tb::kTable, 7}, 0}};
-  const std::map<int, int> entryAtOpen = {
-      {tb::kLine, 2}, {tb::kPoint, 2}, {tb::kRegion, 9}, {tb::kNetwork, 2}, {tb::kTable, 0}};
-
-  int fileNumber = 0;
-  for (int kind : {tb::kLine, tb::kPoint, tb::kRegion, tb::kNetwork, tb::kTable}) {
+  // Kind -> entry taken at open by the fast reader, and by the memory reader.
+  const std::map<int, std::pair<int, int>> atOpen = {{tb::kLine, {2, 2}},
+                                                     {tb::kPoint, {2, 2}},
+                                                     {tb::kRegion, {9, 9}},
+                                                     {tb::kNetwork, {2, 5}},
+                                                     {tb::kTable, {0, 0}}};
+  for (auto [kind, entries] : atOpen) {
     tb::MapFileBuilder file(kind);
     file.Section(1, tb::Bytes(2, 0));
-    // Every entry a reader could take holds a valid, marked table.
     for (int entry : {0, 2, 5, 9}) file.Section(entry, MarkedTable(entry));
-    const std::string name = "kind" + std::to_string(fileNumber++) + ".tmf";
-    Open(file, name);
-    const int first = entryAtOpen.at(kind);
-    EXPECT_EQ(reader_.GetRecordCount(), first + 3) << "kind " << kind << " at open";
-
-    for (int selector : {0, 1, 2, 7, 3, -1}) {
+    Terrix_MemReader mem;
+    Open(file, mem);
+    EXPECT_EQ(mem.GetFieldIndex(L"MARK"), -1) << "nothing is loaded before a count is asked";
+    EXPECT_EQ(mem.GetRecordCount(), entries.second + 3) << "memory reader, kind " << kind;
+    EXPECT_EQ(mem.GetFieldIndex(L"mark"), 0);
+    for (int selector : {-2, 0, 1, 2, 7, 3, -1}) {  // -2: no SetAttributeType
       SCOPED_TRACE("kind " + std::to_string(kind) + " selector " + std::to_string(selector));
-      ASSERT_EQ(reader_.Open(dir_.WidePath(name).c_str()), 99999);
-      reader_.SetAttributeType(selector);
+      ASSERT_EQ(fast.Open(dir.WidePath("map.tmf").c_str()), Result::Success);
+      if (selector != -2) fast.SetAttributeType(selector);
       const auto it = reaches.find({kind, selector});
-      const int entry = it != reaches.end() ? it->second : first;
-      EXPECT_EQ(reader_.GetRecordCount(), entry + 3);
-      EXPECT_STREQ(reader_.ReadStringAttribute(0, 0), ("entry" + std::to_string(entry)).c_str());
+      const int entry = it != reaches.end() && selector != -2 ? it->second : entries.first;
+      EXPECT_EQ(fast.GetRecordCount(), entry + 3);
+      EXPECT_STREQ(fast.ReadStringAttribute(0, 0), ("entry" + std::to_string(entry)).c_str());
     }
   }
-}
-
-TEST_F(AttributeReaderTest, ReservedNodeSectionWithoutHeadIsRefusedAndTheLineTableReloaded) {
+  // A line file whose node section has no head: selecting it keeps the line
+  // table, which is read again; a line file has no region table.
   tb::AttributeSection lines;
   lines.Field("NAME", 0, 6).Elements(2).Text(1, 0, "road");
-  tb::MapFileBuilder file(tb::kLine);
-  file.Section(1, tb::Bytes(2, 0)).Section(2, lines.Build()).Section(5, tb::Bytes(392, 0));
-  Open(file);
-
-  ASSERT_EQ(reader_.GetFieldCount(), 1);
-  reader_.SetAttributeType(1);  // the reserved node section: no head
-  // The line table was released: the next call reads it again.
-  const long readsBefore = Terrix::core::FileSeam::ReadCount();
-  EXPECT_EQ(reader_.GetRecordCount(), 2);
-  EXPECT_GT(Terrix::core::FileSeam::ReadCount(), readsBefore);
-  EXPECT_STREQ(reader_.ReadStringAttribute(1, 0), "road");
-
-  reader_.SetAttributeType(2);  // a line file has no region table
-  EXPECT_EQ(reader_.GetFieldCount(), 1);
-  EXPECT_STREQ(reader_.ReadStringAttribute(1, 0), "road");
+  Open(tb::MapFileBuilder(tb::kLine)
+           .Section(1, {0, 0})
+           .Section(2, lines.Build())
+           .Section(5, tb::Bytes(392, 0)),
+       fast);
+  ASSERT_EQ(fast.GetFieldCount(), 1);
+  fast.SetAttributeType(1);
+  const long reads = FileSeam::ReadCount();
+  EXPECT_EQ(fast.GetRecordCount(), 2);
+  EXPECT_GT(FileSeam::ReadCount(), reads);
+  fast.SetAttributeType(2);
+  EXPECT_EQ(fast.GetFieldCount(), 1);
+  EXPECT_STREQ(fast.ReadStringAttribute(1, 0), "road");
 }
 
-TEST_F(AttributeReaderTest, HeadChecks) {
-  struct Case {
-    const char* what;
-    tb::AttributeSection table;
-  };
-  Case cases[4];
-  cases[0] = {"first magic", {}};
-  cases[0].table.Field("A", 0, 4).Magic(0x60, 0x45);
-  cases[1] = {"second magic", {}};
-  cases[1].table.Field("A", 0, 4).Magic2(0x4461);
-  cases[2] = {"negative field count", {}};
-  cases[2].table.Field("A", 0, 4).FieldCount(-1);
-  cases[3] = {"no fields", {}};
-  cases[3].table.Elements(4);
-  for (int i = 0; i < 4; ++i) {
-    SCOPED_TRACE(cases[i].what);
-    OpenWithTable(cases[i].table);
-    const bool accepted = i == 3;
-    EXPECT_EQ(reader_.GetFieldCount(), accepted ? 0 : kNotHandled);
-    EXPECT_EQ(reader_.GetRecordCount(), accepted ? 4 : kNotHandled);
-    EXPECT_EQ(reader_.GetFieldInfo(0, nullptr, nullptr, nullptr, nullptr), kNotHandled);
-    EXPECT_EQ(reader_.ReadStringAttribute(0, 0), nullptr);
+TEST_F(AttributesTest, TablesWithABadHeadHaveNoFieldsAndNoValues) {
+  tb::AttributeSection cases[5];
+  cases[0].Field("A", 0, 4).Magic(0x60, 0x45);
+  cases[1].Field("A", 0, 4).Magic2(0x4461);
+  cases[2].Field("A", 0, 4).FieldCount(-1);
+  cases[3].Elements(4);  // no fields: accepted
+  cases[4].Field("A", 0, 4).RecordCount(0);
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    OpenWithTable(cases[i]);
+    EXPECT_EQ(fast.GetFieldCount(), i < 3 ? kNotHandled : i == 3 ? 0 : 1);
+    EXPECT_EQ(fast.GetRecordCount(), i < 3 ? kNotHandled : i == 3 ? 4 : -1);
+    EXPECT_EQ(fast.GetFieldInfo(0, nullptr, nullptr, nullptr, nullptr), i == 4 ? 0 : kNotHandled);
+    EXPECT_EQ(fast.ReadStringAttribute(0, 0), nullptr);
   }
-
-  // A directory entry that points past the end of the file finds no head.
-  tb::MapFileBuilder file(tb::kPoint);
-  file.Section(1, tb::Bytes(2, 0)).OverrideEntry(2, 1u << 30, 400);
-  Open(file, "beyond.tmf");
-  EXPECT_EQ(reader_.GetFieldCount(), kNotHandled);
+  Open(tb::MapFileBuilder(tb::kPoint).Section(1, {0, 0}).OverrideEntry(2, 1u << 30, 400), fast);
+  EXPECT_EQ(fast.GetFieldCount(), kNotHandled) << "a directory entry past the end of the file";
 }
 
-TEST_F(AttributeReaderTest, FieldsOfWidthOneTwoFourEightAndSixteenByEveryTypedRead) {
-  const tb::Bytes stored[] = {
-      {0xFE},
-      {0xFE, 0xFF},
-      BytesOf<float>(-3.25f),
-      BytesOf<double>(1234.5678),
-      {0xDD, 0x07, 0x0C, 0x1F, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16},
-  };
+TEST_F(AttributesTest, TypedReadsOfEveryWidthInEachReader) {
+  const tb::Bytes stored[] = {{0xFE},
+                              {0xFE, 0xFF},
+                              BytesOf<float>(-3.25f),
+                              BytesOf<double>(1234.5678),
+                              {0xDD, 0x07, 0x0C, 0x1F, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}};
   tb::AttributeSection table;
-  for (const tb::Bytes& b : stored)
-    table.Field("F" + std::to_string(b.size()), 3, static_cast<std::int16_t>(b.size()));
+  for (const tb::Bytes& b : stored) table.Field("F" + std::to_string(b.size()), 3, std::int16_t(b.size()));
   for (int f = 0; f < 5; ++f) table.Value(1, f, stored[f]);
+  const auto check = [&](auto& r) {
+    ASSERT_EQ(r.GetFieldCount(), 5);
+    for (int f = 0; f < 5; ++f) {
+      SCOPED_TRACE("width " + std::to_string(stored[f].size()));
+      const tb::Bytes& b = stored[f];
+      EXPECT_EQ(r.ReadByteAttribute(1, f), Reinterpret<unsigned char>(b));
+      EXPECT_EQ(r.ReadShortAttribute(1, f), Reinterpret<short>(b));
+      EXPECT_EQ(r.ReadLongAttribute(1, f), Reinterpret<std::int32_t>(b));
+      EXPECT_EQ(BytesOf(r.ReadFloatAttribute(1, f)), BytesOf(Reinterpret<float>(b)));
+      EXPECT_EQ(BytesOf(r.ReadDoubleAttribute(1, f)), BytesOf(Reinterpret<double>(b)));
+      EXPECT_EQ(r.ReadBoolAttribute(1, f), b[0] != 0);
+      EXPECT_EQ(BytesOf(r.ReadDateAttribute(1, f)), BytesOf(Reinterpret<DATE_STRUstruct>(b)));
+      EXPECT_EQ(BytesOf(r.ReadTimeAttribute(1, f)), BytesOf(Reinterpret<TIME_STRUstruct>(b)));
+      EXPECT_EQ(BytesOf(r.ReadTimeStampAttribute(1, f)), BytesOf(Reinterpret<TIMESTAMPstruct>(b)));
+      const auto* raw = static_cast<const std::uint8_t*>(r.ReadBinareyAttribute(1, f));
+      ASSERT_NE(raw, nullptr);
+      EXPECT_EQ(tb::Bytes(raw, raw + b.size() + 1), tb::ByteWriter().bytes(b).u8(0).take())
+          << "then a zero byte";
+      EXPECT_EQ(r.ReadDoubleAttribute(0, f), 0.0) << "element 0 was given no values";
+    }
+    EXPECT_EQ(
+        std::make_tuple(r.ReadLongAttribute(1, 1), r.ReadShortAttribute(1, 1), r.ReadFloatAttribute(1, 2)),
+        std::make_tuple(65534, short{-2}, -3.25f));
+    const DATE_STRUstruct date = r.ReadDateAttribute(1, 4);
+    EXPECT_EQ(std::make_tuple(date.year, date.month, date.day), std::make_tuple(2013, 12, 31));
+    EXPECT_EQ(r.ReadLongAttribute(2, 0), 0) << "a record beyond the table";
+  };
   OpenWithTable(table);
-  ASSERT_EQ(reader_.GetFieldCount(), 5);
-
-  for (int f = 0; f < 5; ++f) {
-    SCOPED_TRACE("width " + std::to_string(stored[f].size()));
-    const tb::Bytes& b = stored[f];
-    EXPECT_EQ(reader_.ReadByteAttribute(1, f), Reinterpret<unsigned char>(b));
-    EXPECT_EQ(reader_.ReadShortAttribute(1, f), Reinterpret<short>(b));
-    EXPECT_EQ(reader_.ReadLongAttribute(1, f), Reinterpret<std::int32_t>(b));
-    EXPECT_EQ(BytesOf(reader_.ReadFloatAttribute(1, f)), BytesOf(Reinterpret<float>(b)));
-    EXPECT_EQ(BytesOf(reader_.ReadDoubleAttribute(1, f)), BytesOf(Reinterpret<double>(b)));
-    EXPECT_EQ(reader_.ReadBoolAttribute(1, f), b[0] != 0);
-    EXPECT_EQ(BytesOf(reader_.ReadDateAttribute(1, f)), BytesOf(Reinterpret<Terrix::DATE_STRUstruct>(b)));
-    EXPECT_EQ(BytesOf(reader_.ReadTimeAttribute(1, f)), BytesOf(Reinterpret<Terrix::TIME_STRUstruct>(b)));
-    EXPECT_EQ(BytesOf(reader_.ReadTimeStampAttribute(1, f)),
-              BytesOf(Reinterpret<Terrix::TIMESTAMPstruct>(b)));
-    const auto* raw = static_cast<const std::uint8_t*>(reader_.ReadBinareyAttribute(1, f));
-    ASSERT_NE(raw, nullptr);
-    EXPECT_EQ(tb::Bytes(raw, raw + b.size()), b);
-    EXPECT_EQ(raw[b.size()], 0) << "a zero byte follows the raw value";
-    // Element 0 was never given values: zero bytes.
-    EXPECT_EQ(reader_.ReadDoubleAttribute(0, f), 0.0);
-  }
-  // The two bytes FE FF: 65534 as a long (zero-extended), -2 as a short.
-  EXPECT_EQ(reader_.ReadLongAttribute(1, 1), 65534);
-  EXPECT_EQ(reader_.ReadShortAttribute(1, 1), -2);
-  EXPECT_EQ(reader_.ReadFloatAttribute(1, 2), -3.25f);
-  EXPECT_EQ(reader_.ReadDoubleAttribute(1, 3), 1234.5678);
-  const Terrix::DATE_STRUstruct date = reader_.ReadDateAttribute(1, 4);
-  EXPECT_EQ(date.year, 2013);
-  EXPECT_EQ(date.month, 12);
-  EXPECT_EQ(date.day, 31);
+  check(fast);
+  Terrix_Reader edit;
+  OpenWithTable(table, edit);
+  check(edit);
 }
 
-TEST_F(AttributeReaderTest, StringsAndTextsAreTrimmedOfSpaces) {
+TEST_F(AttributesTest, StringsAndTextsAreTrimmedOfSpaces) {
   tb::AttributeSection table;
   table.Field("S", 0, 12).Field("T", 9, 12);
   const std::pair<std::string, std::string> cases[] = {
       {"  ab  cd   ", "ab  cd"},        {"            ", ""},
-      {"ABCDEFGHIJKL", "ABCDEFGHIJKL"},  // fills the width: no terminator stored
+      {"ABCDEFGHIJKL", "ABCDEFGHIJKL"},  // no terminator stored
       {std::string("ab\0cd", 5), "ab"}, {std::string("   x\0   y", 9), "x"},
-      {std::string(" \0abc", 5), ""},
-  };
-  int element = 0;
-  for (const auto& c : cases) table.Text(element, 0, c.first).Text(element, 1, c.first), ++element;
+      {std::string(" \0abc", 5), ""}};
+  for (int e = 0; e < 6; ++e) table.Text(e, 0, cases[e].first).Text(e, 1, cases[e].first);
   OpenWithTable(table);
-  ASSERT_EQ(reader_.GetRecordCount(), element);
-
-  for (int e = 0; e < element; ++e) {
-    SCOPED_TRACE("element " + std::to_string(e));
-    EXPECT_EQ(std::string(reader_.ReadStringAttribute(e, 0)), cases[e].second);
-    EXPECT_EQ(std::string(reader_.ReadTextAttribute(e, 1)), cases[e].second);
+  ASSERT_EQ(fast.GetRecordCount(), 6);
+  for (int e = 0; e < 6; ++e) {
+    EXPECT_EQ(std::string(fast.ReadStringAttribute(e, 0)), cases[e].second) << e;
+    EXPECT_EQ(std::string(fast.ReadTextAttribute(e, 1)), cases[e].second) << e;
   }
-  // The raw read of the same bytes is not trimmed.
-  const char* raw = static_cast<const char*>(reader_.ReadBinareyAttribute(0, 0));
-  EXPECT_EQ(std::string(raw, 12), std::string("  ab  cd   \0", 12));
-  // A string pointer holds its text only until the next read.
-  const char* text = reader_.ReadStringAttribute(2, 0);
+  const char* raw = static_cast<const char*>(fast.ReadBinareyAttribute(0, 0));
+  EXPECT_EQ(std::string(raw, 12), std::string("  ab  cd   \0", 12)) << "the raw read is not trimmed";
+  const char* text = fast.ReadStringAttribute(2, 0);
   ASSERT_STREQ(text, "ABCDEFGHIJKL");
-  (void)reader_.ReadDoubleAttribute(1, 1);
-  EXPECT_STRNE(text, "ABCDEFGHIJKL");
+  (void)fast.ReadDoubleAttribute(1, 1);
+  EXPECT_STRNE(text, "ABCDEFGHIJKL") << "a string holds its text only until the next read";
 }
 
-TEST_F(AttributeReaderTest, FieldInfoNamesAndTypeCodes) {
+TEST_F(AttributesTest, FieldDescriptionsAndNames) {
   tb::AttributeSection table;
   table
       .Field("ABCDEFGHIJKLMNOPQRST", 'B', 4, 7, 3)  // 20 bytes: ends before the type byte
-      .Field("", 200, 2)                            // no name; type code 200
-      .Field("    ", 9, 2)                          // spaces only
-      .Field("  ROAD NAME", 0, 10, 12, 0)           // first word
-      .Field("\xB5\xC0\xC2\xB7", 0, 6)              // GBK name
+      .Field("", 200, 2)
+      .Field("    ", 9, 2)
+      .Field("  ROAD NAME", 0, 10, 12, 0)  // the first word is the name
+      .Field("\xB5\xC0\xC2\xB7", 0, 6)     // GBK
       .Field("Width", 5, 8)
       .Field("WIDE", 0, -2)
       .Field("AUX", 0, 4, -1)
-      .Field("AUXB", 0, 4, 0, -1);
+      .Field("AUXB", 0, 4, 0, -1)
+      .Field("ZERO", 0, 0);
   OpenWithTable(table);
-  ASSERT_EQ(reader_.GetFieldCount(), 9);
-
+  EXPECT_EQ(fast.GetFieldIndex(L"WIDTH"), -1) << "no table loaded yet";
+  ASSERT_EQ(fast.GetFieldCount(), 10);
   wchar_t name[21];
   int width = -7, aux = -7, auxByte = -7;
-  EXPECT_EQ(reader_.GetFieldInfo(0, name, &width, &aux, &auxByte), 'B');
-  EXPECT_STREQ(name, L"ABCDEFGHIJKLMNOPQRST");
-  EXPECT_EQ(width, 4);
-  EXPECT_EQ(aux, 7);
-  EXPECT_EQ(auxByte, 3);
-  EXPECT_EQ(reader_.GetFieldInfo(1, name, nullptr, nullptr, nullptr), 200 - 256);
-  EXPECT_STREQ(name, L"字段名错误");
-  EXPECT_EQ(reader_.GetFieldInfo(2, name, nullptr, nullptr, nullptr), 9);
-  EXPECT_STREQ(name, L"字段名错误");
-  EXPECT_EQ(reader_.GetFieldInfo(3, name, nullptr, &aux, nullptr), 0);
-  EXPECT_STREQ(name, L"ROAD");
-  EXPECT_EQ(aux, 12);
-  EXPECT_EQ(reader_.GetFieldInfo(4, name, nullptr, nullptr, nullptr), 0);
-  EXPECT_STREQ(name, L"道路");
-
-  // Negative width, auxLength or auxByte: refused, the name already written.
-  std::wcscpy(name, L"x");
-  EXPECT_EQ(reader_.GetFieldInfo(6, name, &width, nullptr, nullptr), kNotHandled);
+  EXPECT_EQ(fast.GetFieldInfo(0, name, &width, &aux, &auxByte), 'B');
+  EXPECT_EQ(std::make_tuple(std::wstring(name), width, aux, auxByte),
+            std::make_tuple(std::wstring(L"ABCDEFGHIJKLMNOPQRST"), 4, 7, 3));
+  for (auto [field, type, want] : {std::tuple<int, int, const wchar_t*>{1, 200 - 256, L"字段名错误"},
+                                   {2, 9, L"字段名错误"},
+                                   {3, 0, L"ROAD"},
+                                   {4, 0, L"道路"}}) {
+    EXPECT_EQ(fast.GetFieldInfo(field, name, nullptr, nullptr, nullptr), type);
+    EXPECT_STREQ(name, want);
+  }
+  // Negative width, auxLength or auxByte: refused by the fast reader, the
+  // name already written; the other readers hand them out.
+  EXPECT_EQ(fast.GetFieldInfo(6, name, &width, nullptr, nullptr), kNotHandled);
   EXPECT_STREQ(name, L"WIDE");
-  EXPECT_EQ(reader_.GetFieldInfo(7, nullptr, &width, &aux, nullptr), kNotHandled);
-  EXPECT_EQ(width, 4);
-  EXPECT_EQ(reader_.GetFieldInfo(8, nullptr, nullptr, nullptr, &auxByte), kNotHandled);
-  EXPECT_EQ(reader_.GetFieldInfo(7, nullptr, &width, nullptr, nullptr), 0) << "unchecked when not asked for";
-  EXPECT_EQ(reader_.GetFieldInfo(9, name, nullptr, nullptr, nullptr), kNotHandled);
-  EXPECT_EQ(reader_.GetFieldInfo(-1, name, nullptr, nullptr, nullptr), kNotHandled);
+  EXPECT_EQ(fast.GetFieldInfo(7, nullptr, &width, &aux, nullptr), kNotHandled);
+  EXPECT_EQ(fast.GetFieldInfo(8, nullptr, nullptr, nullptr, &auxByte), kNotHandled);
+  EXPECT_EQ(fast.GetFieldInfo(7, nullptr, &width, nullptr, nullptr), 0) << "unchecked when not asked for";
+  EXPECT_NE(fast.GetFieldInfo(9, nullptr, &width, nullptr, nullptr), kNotHandled) << "a width of 0";
+  EXPECT_EQ(fast.GetFieldInfo(10, name, nullptr, nullptr, nullptr), kNotHandled);
+  EXPECT_EQ(fast.GetFieldInfo(-1, name, nullptr, nullptr, nullptr), kNotHandled);
+  Terrix_MemReader mem;
+  Terrix_Reader edit;
+  OpenWithTable(table, mem);
+  OpenWithTable(table, edit);
+  EXPECT_EQ(mem.GetFieldInfo(0, nullptr, nullptr, nullptr, nullptr), kNotHandled) << "no table loaded yet";
+  ASSERT_EQ(mem.GetFieldCount(), 10);
+  ASSERT_EQ(edit.GetFieldCount(), 10);
+  EXPECT_EQ(mem.GetFieldInfo(6, nullptr, &width, &aux, &auxByte), 0);
+  EXPECT_EQ(std::make_tuple(width, aux, auxByte), std::make_tuple(-2, 0, 0));
+  EXPECT_EQ(edit.GetFieldInfo(8, nullptr, &width, &aux, &auxByte), 0);
+  EXPECT_EQ(std::make_tuple(width, aux, auxByte), std::make_tuple(4, 0, -1));
+  EXPECT_EQ(mem.GetFieldInfo(10, name, nullptr, nullptr, nullptr), kNotHandled);
 
-  EXPECT_EQ(reader_.GetFieldIndex(L"道路"), 4);
-  EXPECT_EQ(reader_.GetFieldIndex(L"  道路 名称"), 4);
-  EXPECT_EQ(reader_.GetFieldIndex(L"WIDTH"), 5);
-  EXPECT_EQ(reader_.GetFieldIndex(L"width"), 5);
-  EXPECT_EQ(reader_.GetFieldIndex(L"road width"), 3);  // only first words take part
-  EXPECT_EQ(reader_.GetFieldIndex(L"abcdefghijklmnopqrst"), 0);
-  EXPECT_EQ(reader_.GetFieldIndex(L"ABCDEFGHIJKLMNOPQRSTB"), -1);
-  EXPECT_EQ(reader_.GetFieldIndex(L"   "), -1);
-  EXPECT_EQ(reader_.GetFieldIndex(L""), -1);
-  EXPECT_EQ(reader_.GetFieldIndex(nullptr), -1);
-  EXPECT_EQ(reader_.GetFieldIndex(L"字段名错误"), -1) << "nameless fields are skipped";
-  EXPECT_EQ(reader_.GetFieldIndex(std::wstring(5000, L'A').c_str()), -1);
+  for (auto [wanted, index] : {std::pair<const wchar_t*, int>{L"道路", 4},
+                               {L"  道路 名称", 4},
+                               {L"WIDTH", 5},
+                               {L"width", 5},
+                               {L"road width", 3},
+                               {L"abcdefghijklmnopqrst", 0},
+                               {L"ABCDEFGHIJKLMNOPQRSTB", -1},
+                               {L"   ", -1},
+                               {L"", -1},
+                               {nullptr, -1},
+                               {L"字段名错误", -1}}) {
+    EXPECT_EQ(fast.GetFieldIndex(wanted), index) << (wanted != nullptr ? wanted : L"null");
+  }
+  EXPECT_EQ(fast.GetFieldIndex(std::wstring(5000, L'A').c_str()), -1);
 }
 
-TEST_F(AttributeReaderTest, NoValueWithoutATableOrOutsideIt) {
+TEST_F(AttributesTest, NoValueWithoutATableOrOutsideIt) {
   tb::AttributeSection table;
   table.Field("A", 0, 4).Elements(2).Put<std::int32_t>(1, 0, 77);
   OpenWithTable(table);
   // The typed reads, GetFieldInfo and GetFieldIndex do not load the table.
-  EXPECT_EQ(reader_.ReadBinareyAttribute(1, 0), nullptr);
-  EXPECT_EQ(reader_.ReadLongAttribute(1, 0), 0);
-  EXPECT_EQ(reader_.GetFieldIndex(L"A"), -1);
-  EXPECT_EQ(reader_.GetFieldInfo(0, nullptr, nullptr, nullptr, nullptr), kNotHandled);
-  ASSERT_EQ(reader_.GetRecordCount(), 2);
-  EXPECT_EQ(reader_.ReadLongAttribute(1, 0), 77);
+  EXPECT_EQ(fast.ReadBinareyAttribute(1, 0), nullptr);
+  EXPECT_EQ(fast.ReadLongAttribute(1, 0), 0);
+  ASSERT_EQ(fast.GetRecordCount(), 2);
   for (auto [record, field] : {std::pair{2, 0}, {-1, 0}, {1, 1}, {1, -1}}) {
-    EXPECT_EQ(reader_.ReadLongAttribute(record, field), 0) << record << "," << field;
-    EXPECT_EQ(reader_.ReadBinareyAttribute(record, field), nullptr);
+    EXPECT_EQ(fast.ReadLongAttribute(record, field), 0) << record << "," << field;
+    EXPECT_EQ(fast.ReadBinareyAttribute(record, field), nullptr);
   }
-  EXPECT_EQ(reader_.ReadLongAttribute(1, 0), 77);
+  EXPECT_EQ(fast.ReadLongAttribute(1, 0), 77);
+  fast.Close();
+  EXPECT_EQ(std::make_tuple(fast.ReadLongAttribute(1, 0), fast.GetFieldIndex(L"A"), fast.GetFieldCount()),
+            std::make_tuple(0, -1, kNotHandled));
 
-  reader_.Close();
-  EXPECT_EQ(reader_.ReadLongAttribute(1, 0), 0);
-  EXPECT_EQ(reader_.GetFieldIndex(L"A"), -1);
-  EXPECT_EQ(reader_.GetFieldCount(), kNotHandled);
-
-  tb::AttributeSection empty;
-  empty.Field("A", 0, 4).RecordCount(0);
-  OpenWithTable(empty);
-  EXPECT_EQ(reader_.GetRecordCount(), -1);
-  EXPECT_EQ(reader_.ReadStringAttribute(0, 0), nullptr);
-}
-
-TEST_F(AttributeReaderTest, HostileDescriptorsAndCountsStayInsideTheBuffers) {
-  // A field that runs past the record, and one with a negative width.
-  tb::AttributeSection table;
-  table.Field("OK", 0, 4).Field("PAST", 0, 4).ValueOffsetOfLast(6).Field("NEG", 0, -5).Text(0, 0, "abcd");
-  OpenWithTable(table);
-  ASSERT_EQ(reader_.GetFieldCount(), 3);
-  EXPECT_STREQ(reader_.ReadStringAttribute(0, 0), "abcd");
-  EXPECT_EQ(reader_.ReadStringAttribute(0, 1), nullptr);
-  EXPECT_EQ(reader_.ReadLongAttribute(0, 1), 0);
-  EXPECT_EQ(reader_.ReadBinareyAttribute(0, 2), nullptr);
-  EXPECT_EQ(reader_.ReadDoubleAttribute(0, 2), 0.0);
-
-  // Billions of records of a kilobyte: the file holds three. Records beyond
-  // the file read as zero bytes, and nothing of that size is allocated.
-  tb::AttributeSection huge;
+  // Billions of records of a kilobyte, 30000 descriptors announced at the end:
+  // what the file does not hold reads as zero bytes, and nothing of that size is made.
+  tb::AttributeSection huge, many;
   huge.Field("NAME", 0, 1000).Text(2, 0, "last").RecordCount(0xFFFFFFF0u);
   OpenWithTable(huge);
-  EXPECT_EQ(reader_.GetRecordCount(), static_cast<std::int32_t>(0xFFFFFFEFu));
-  EXPECT_STREQ(reader_.ReadStringAttribute(2, 0), "last");
-  EXPECT_STREQ(reader_.ReadStringAttribute(3, 0), "");
-  EXPECT_STREQ(reader_.ReadStringAttribute(2000000000, 0), "");
-  // A record length of 4 GB and a field at its very end.
-  tb::AttributeSection wide;
-  wide.Field("F", 0, 8).ValueOffsetOfLast(0xFFFFFFF0u).RecordLength(0xFFFFFFFFu).Elements(1);
-  OpenWithTable(wide);
-  ASSERT_EQ(reader_.GetRecordCount(), 1);
-  EXPECT_EQ(reader_.ReadDoubleAttribute(0, 0), 0.0);
-  EXPECT_NE(reader_.ReadBinareyAttribute(0, 0), nullptr);
-
-  // 30000 descriptors announced at the end of the file: the missing ones are empty.
-  tb::AttributeSection many;
+  EXPECT_EQ(fast.GetRecordCount(), static_cast<std::int32_t>(0xFFFFFFEFu));
+  EXPECT_STREQ(fast.ReadStringAttribute(2, 0), "last");
+  EXPECT_STREQ(fast.ReadStringAttribute(3, 0), "");
+  EXPECT_STREQ(fast.ReadStringAttribute(2000000000, 0), "");
   many.Field("ONLY", 0, 4).Elements(1).FieldCount(30000);
   OpenWithTable(many);
-  ASSERT_EQ(reader_.GetFieldCount(), 30000);
+  ASSERT_EQ(fast.GetFieldCount(), 30000);
   wchar_t name[21];
-  EXPECT_EQ(reader_.GetFieldInfo(29999, name, nullptr, nullptr, nullptr), 0);
+  EXPECT_EQ(fast.GetFieldInfo(29999, name, nullptr, nullptr, nullptr), 0);
   EXPECT_STREQ(name, L"字段名错误");
-  EXPECT_EQ(reader_.GetFieldIndex(L"only"), 0);
-  EXPECT_STREQ(reader_.ReadStringAttribute(0, 29999), "");
+  EXPECT_EQ(fast.GetFieldIndex(L"only"), 0);
+  EXPECT_STREQ(fast.ReadStringAttribute(0, 29999), "");
 }
 
-TEST_F(AttributeReaderTest, WholeTableCostsOneFileReadAndFailedBlockReadIsRetried) {
+TEST_F(AttributesTest, WholeTableInOneReadOrOneRecordAtATime) {
   tb::AttributeSection table;
   table.Field("NAME", 0, 10).Field("CODE", 3, 4).Field("AREA", 6, 8);
-  constexpr int kElements = 200;
-  for (int e = 0; e < kElements; ++e)
+  for (int e = 0; e < 200; ++e)
     table.Text(e, 0, "n" + std::to_string(e)).Put<std::int32_t>(e, 1, e * 3).Put<double>(e, 2, e * 0.5);
   OpenWithTable(table);
-  ASSERT_EQ(reader_.GetFieldCount(), 3);
-
-  // The first value read fails: no value, and the same record is not read again.
-  Terrix::core::FileSeam::Reset();
-  Terrix::core::FileSeam::FailReadAt(1);
-  EXPECT_EQ(reader_.ReadStringAttribute(0, 0), nullptr);
-  EXPECT_EQ(reader_.ReadLongAttribute(0, 1), 0);
-  EXPECT_EQ(Terrix::core::FileSeam::ReadCount(), 1);
-  // Another record tries the block again.
-  EXPECT_EQ(reader_.ReadLongAttribute(1, 1), 3);
-
-  Terrix::core::FileSeam::Reset();
-  reader_.Close();
-  tb::MapFileBuilder file(tb::kPoint);
-  file.Section(1, tb::Bytes(2, 0)).Section(2, table.Build());
-  Open(file, "again.tmf");
-  ASSERT_EQ(reader_.GetRecordCount(), kElements);
-  const long readsBefore = Terrix::core::FileSeam::ReadCount();
-  for (int e = 0; e < kElements; ++e) {
-    EXPECT_EQ(std::string(reader_.ReadStringAttribute(e, 0)), "n" + std::to_string(e));
-    EXPECT_EQ(reader_.ReadLongAttribute(e, 1), e * 3);
-    EXPECT_EQ(reader_.ReadDoubleAttribute(e, 2), e * 0.5);
+  ASSERT_EQ(fast.GetFieldCount(), 3);
+  // The first value read fails: no value, the same record is not read again, another one is.
+  FileSeam::Reset();
+  FileSeam::FailReadAt(1);
+  EXPECT_EQ(fast.ReadStringAttribute(0, 0), nullptr);
+  EXPECT_EQ(fast.ReadLongAttribute(0, 1), 0);
+  EXPECT_EQ(FileSeam::ReadCount(), 1);
+  EXPECT_EQ(fast.ReadLongAttribute(1, 1), 3);
+  OpenWithTable(table);
+  ASSERT_EQ(fast.GetRecordCount(), 200);
+  FileSeam::Reset();
+  for (int e = 0; e < 200; ++e) {
+    EXPECT_EQ(std::string(fast.ReadStringAttribute(e, 0)), "n" + std::to_string(e));
+    EXPECT_EQ(std::make_tuple(fast.ReadLongAttribute(e, 1), fast.ReadDoubleAttribute(e, 2)),
+              std::make_tuple(e * 3, e * 0.5));
   }
-  EXPECT_EQ(Terrix::core::FileSeam::ReadCount() - readsBefore, 1);
-}
+  EXPECT_EQ(fast.GetFieldCount(), 3);
+  EXPECT_EQ(FileSeam::ReadCount(), 1) << "the whole table in one read, the loaded head not read again";
 
-TEST_F(AttributeReaderTest, ChangingTableDoesNotReuseTheEarlierRecord) {
-  tb::AttributeSection lines, nodes;
-  lines.Field("NAME", 0, 8).Text(0, 0, "line0");
-  nodes.Field("NAME", 0, 8).Field("ID", 3, 4).Text(0, 0, "node0").Put<std::int32_t>(0, 1, 42);
-  tb::MapFileBuilder file(tb::kLine);
-  file.Section(1, tb::Bytes(2, 0)).Section(2, lines.Build()).Section(5, nodes.Build());
-  Open(file);
-
-  ASSERT_EQ(reader_.GetFieldCount(), 1);
-  EXPECT_STREQ(reader_.ReadStringAttribute(0, 0), "line0");
-  reader_.SetAttributeType(1);
-  EXPECT_EQ(reader_.GetFieldCount(), 2);
-  EXPECT_STREQ(reader_.ReadStringAttribute(0, 0), "node0");
-  EXPECT_EQ(reader_.ReadLongAttribute(0, 1), 42);
-  reader_.SetAttributeType(0);
-  EXPECT_STREQ(reader_.ReadStringAttribute(0, 0), "line0");
-  EXPECT_EQ(reader_.ReadLongAttribute(0, 1), 0) << "the line table has one field";
+  // The editing reader reads the current record whenever another is asked for.
+  Terrix_Reader edit;
+  OpenWithTable(table, edit);
+  ASSERT_EQ(edit.GetRecordCount(), 200);
+  FileSeam::Reset();
+  EXPECT_EQ(std::make_tuple(edit.ReadLongAttribute(0, 1), edit.ReadDoubleAttribute(0, 2)),
+            std::make_tuple(0, 0.0));
+  EXPECT_EQ(FileSeam::ReadCount(), 1) << "two values of one record: one read";
+  for (int e : {1, 0, 1}) EXPECT_EQ(edit.ReadLongAttribute(e, 1), e * 3);
+  EXPECT_EQ(FileSeam::ReadCount(), 4) << "alternating records: one read each time";
+  FileSeam::FailReadAt(5);
+  EXPECT_EQ(edit.ReadLongAttribute(0, 1), 0) << "a failed record read gives no value";
+  EXPECT_EQ(edit.ReadLongAttribute(1, 1), 3) << "the next record is read again";
+  FileSeam::Reset();
+  // A million records of 2 GB each: one far beyond the end of the file reads as zeros.
+  OpenWithTable(table.RecordCount(1000000).RecordLength(0x7FFFFFFF), edit);
+  ASSERT_EQ(edit.GetRecordCount(), 999999);
+  const auto* far = static_cast<const std::uint8_t*>(edit.ReadBinareyAttribute(499999, 0));
+  ASSERT_NE(far, nullptr);
+  EXPECT_EQ(tb::Bytes(far, far + 5), tb::Bytes(5, 0));
 }
 
 }  // namespace

@@ -6,38 +6,28 @@
 namespace tb {
 
 namespace {
-// Head offsets, as the format describes them.
-constexpr std::size_t kHeadSize = 348, kRecordOffset = 12, kMagic2 = 320, kFieldCount = 322,
-                      kRecordCount = 324, kRecordLength = 328;
-constexpr std::size_t kNameSize = 20;
+std::uint32_t Width(std::int16_t width) {
+  return static_cast<std::uint32_t>(std::max<std::int16_t>(width, 0));
+}
 }  // namespace
 
 AttributeSection& AttributeSection::Field(const std::string& name, std::uint8_t type, std::int16_t width,
                                           std::int16_t auxLength, std::int8_t auxByte) {
-  std::uint32_t offset = 1;
-  if (!fields_.empty())
-    offset = fields_.back().valueOffset +
-             static_cast<std::uint32_t>(std::max<std::int16_t>(fields_.back().width, 0));
+  const std::uint32_t offset = fields_.empty() ? 1 : fields_.back().valueOffset + Width(fields_.back().width);
   fields_.push_back(FieldSpec{name, type, width, auxLength, auxByte, offset});
-  return *this;
-}
-
-AttributeSection& AttributeSection::ValueOffsetOfLast(std::uint32_t offset) {
-  fields_.back().valueOffset = offset;
   return *this;
 }
 
 std::uint32_t AttributeSection::LaidRecordLength() const {
   std::uint32_t length = 1;
-  for (const FieldSpec& f : fields_) length += static_cast<std::uint32_t>(std::max<std::int16_t>(f.width, 0));
+  for (const FieldSpec& f : fields_) length += Width(f.width);
   return length;
 }
 
 AttributeSection& AttributeSection::Elements(int count) {
   while (static_cast<int>(records_.size()) < count) {
-    Bytes record(LaidRecordLength(), 0);
-    record[0] = 1;
-    records_.push_back(record);
+    records_.push_back(Bytes(LaidRecordLength(), 0));
+    records_.back()[0] = 1;
   }
   return *this;
 }
@@ -46,76 +36,29 @@ AttributeSection& AttributeSection::Value(int element, int field, const Bytes& b
   Elements(element + 1);
   const FieldSpec& f = fields_.at(static_cast<std::size_t>(field));
   Bytes& record = records_[static_cast<std::size_t>(element)];
-  const std::size_t width = static_cast<std::size_t>(std::max<std::int16_t>(f.width, 0));
-  if (f.valueOffset + width > record.size()) throw std::logic_error("field outside the record");
-  for (std::size_t i = 0; i < width; ++i) record[f.valueOffset + i] = i < bytes.size() ? bytes[i] : 0;
+  if (f.valueOffset + Width(f.width) > record.size()) throw std::logic_error("field outside the record");
+  for (std::size_t i = 0; i < Width(f.width); ++i)
+    record[f.valueOffset + i] = i < bytes.size() ? bytes[i] : 0;
   return *this;
-}
-
-AttributeSection& AttributeSection::Text(int element, int field, const std::string& text) {
-  return Value(element, field, Bytes(text.begin(), text.end()));
-}
-
-AttributeSection& AttributeSection::Magic(std::uint8_t b0, std::uint8_t b1) {
-  magic_[0] = b0;
-  magic_[1] = b1;
-  return *this;
-}
-AttributeSection& AttributeSection::Magic2(std::uint16_t value) {
-  magic2_ = value;
-  return *this;
-}
-AttributeSection& AttributeSection::FieldCount(std::int16_t count) {
-  fieldCount_ = count;
-  return *this;
-}
-AttributeSection& AttributeSection::RecordCount(std::uint32_t count) {
-  recordCount_ = count;
-  return *this;
-}
-AttributeSection& AttributeSection::RecordLength(std::uint32_t length) {
-  recordLength_ = length;
-  return *this;
-}
-AttributeSection& AttributeSection::DateStamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
-                                              std::uint8_t b3) {
-  dateStamp_[0] = b0;
-  dateStamp_[1] = b1;
-  dateStamp_[2] = b2;
-  dateStamp_[3] = b3;
-  return *this;
-}
-
-std::uint32_t AttributeSection::ValueAt(int element, int field) const {
-  return LaidRecordOffset() + static_cast<std::uint32_t>(element + 1) * LaidRecordLength() +
-         fields_.at(static_cast<std::size_t>(field)).valueOffset;
 }
 
 Bytes AttributeSection::Build() const {
-  Bytes head(kHeadSize, 0);
-  head[0] = magic_[0];
-  head[1] = magic_[1];
-  for (std::size_t i = 0; i < 4; ++i) head[2 + i] = dateStamp_[i];
-  Poke(head, kRecordOffset, LaidRecordOffset());
-  Poke(head, kMagic2, magic2_);
-  Poke(head, kFieldCount, fieldCount_.value_or(static_cast<std::int16_t>(fields_.size())));
-  Poke(head, kRecordCount, recordCount_.value_or(static_cast<std::uint32_t>(records_.size() + 1)));
-  Poke(head, kRecordLength, recordLength_.value_or(LaidRecordLength()));
+  Bytes head(348, 0);
+  std::copy(magic_.begin(), magic_.end(), head.begin());
+  std::copy(dateStamp_.begin(), dateStamp_.end(), head.begin() + 2);
+  Poke(head, 12, LaidRecordOffset());
+  Poke(head, 320, magic2_);
+  Poke(head, 322, fieldCount_.value_or(static_cast<std::int16_t>(fields_.size())));
+  Poke(head, 324, recordCount_.value_or(static_cast<std::uint32_t>(records_.size() + 1)));
+  Poke(head, 328, recordLength_.value_or(LaidRecordLength()));
 
   ByteWriter w;
   w.bytes(head);
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     const FieldSpec& f = fields_[i];
-    w.text(f.name, kNameSize)
-        .u8(f.type)
-        .u32(f.valueOffset)
-        .i16(f.width)
-        .i16(f.auxLength)
-        .i8(f.auxByte)
-        .u8(1)   // field flag
-        .u16(0)  // reserved
-        .u16(static_cast<std::uint16_t>(i))
-        .zeros(4);
+    // Name, type, value offset, width, aux length, aux byte, flag 1, reserved, number.
+    w.text(f.name, 20).u8(f.type).u32(f.valueOffset).i16(f.width).i16(f.auxLength).i8(f.auxByte).u8(1).u16(0);
+    w.u16(static_cast<std::uint16_t>(i)).zeros(4);
   }
   // Slot 0: the leading record, all zero but its flag.
   Bytes leading(LaidRecordLength(), 0);

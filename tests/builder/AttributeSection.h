@@ -19,14 +19,18 @@ class AttributeSection {
   AttributeSection& Field(const std::string& name, std::uint8_t type, std::int16_t width,
                           std::int16_t auxLength = 0, std::int8_t auxByte = 0);
   /// Stores this value offset in the last field's descriptor instead of the laid-out one.
-  AttributeSection& ValueOffsetOfLast(std::uint32_t offset);
+  AttributeSection& ValueOffsetOfLast(std::uint32_t offset) {
+    return Set(fields_.back().valueOffset, offset);
+  }
 
   /// Makes sure element records 0 .. count - 1 exist (slots 1 .. count).
   AttributeSection& Elements(int count);
   /// Value bytes of field `field` in element `element`: cut at the field's
   /// width, zero-filled up to it. Creates the element's record as needed.
   AttributeSection& Value(int element, int field, const Bytes& bytes);
-  AttributeSection& Text(int element, int field, const std::string& text);
+  AttributeSection& Text(int element, int field, const std::string& text) {
+    return Value(element, field, Bytes(text.begin(), text.end()));
+  }
   template <typename T>
   AttributeSection& Put(int element, int field, T value) {
     Bytes b(sizeof(T));
@@ -35,38 +39,46 @@ class AttributeSection {
   }
 
   // Overrides of head fields, for malformed tables.
-  AttributeSection& Magic(std::uint8_t b0, std::uint8_t b1);
-  AttributeSection& Magic2(std::uint16_t value);
-  AttributeSection& FieldCount(std::int16_t count);
-  AttributeSection& RecordCount(std::uint32_t count);
-  AttributeSection& RecordLength(std::uint32_t length);
-  AttributeSection& DateStamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3);
+  AttributeSection& Magic(std::uint8_t b0, std::uint8_t b1) { return Set(magic_, Bytes{b0, b1}); }
+  AttributeSection& Magic2(std::uint16_t value) { return Set(magic2_, value); }
+  AttributeSection& FieldCount(std::int16_t count) { return Set(fieldCount_, count); }
+  AttributeSection& RecordCount(std::uint32_t count) { return Set(recordCount_, count); }
+  AttributeSection& RecordLength(std::uint32_t length) { return Set(recordLength_, length); }
+  AttributeSection& DateStamp(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3) {
+    return Set(dateStamp_, Bytes{b0, b1, b2, b3});
+  }
 
   /// The laid-out record length: 1 plus the sum of all widths.
   std::uint32_t LaidRecordLength() const;
   std::uint32_t LaidRecordOffset() const { return 348 + 39 * static_cast<std::uint32_t>(fields_.size()); }
   /// Offset of field `field`'s value in element `element`, from the section start.
-  std::uint32_t ValueAt(int element, int field) const;
+  std::uint32_t ValueAt(int element, int field) const {
+    return LaidRecordOffset() + static_cast<std::uint32_t>(element + 1) * LaidRecordLength() +
+           fields_.at(static_cast<std::size_t>(field)).valueOffset;
+  }
 
   Bytes Build() const;
 
  private:
+  template <typename M, typename T>
+  AttributeSection& Set(M& member, const T& value) {
+    member = value;
+    return *this;
+  }
   struct FieldSpec {
     std::string name;
     std::uint8_t type;
-    std::int16_t width;
-    std::int16_t auxLength;
+    std::int16_t width, auxLength;
     std::int8_t auxByte;
     std::uint32_t valueOffset;
   };
   std::vector<FieldSpec> fields_;
   std::vector<Bytes> records_;  // element records, without slot 0
-  std::uint8_t magic_[2] = {0x60, 0x44};
+  Bytes magic_ = {0x60, 0x44};
   std::uint16_t magic2_ = 0x4460;
-  std::uint8_t dateStamp_[4] = {0xDC, 0x07, 0x05, 0x16};
+  Bytes dateStamp_ = {0xDC, 0x07, 0x05, 0x16};
   std::optional<std::int16_t> fieldCount_;
-  std::optional<std::uint32_t> recordCount_;
-  std::optional<std::uint32_t> recordLength_;
+  std::optional<std::uint32_t> recordCount_, recordLength_;
 };
 
 }  // namespace tb

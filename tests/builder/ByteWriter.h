@@ -21,24 +21,14 @@ class ByteWriter {
   ByteWriter& i32(std::int32_t v) { return raw(&v, 4); }
   ByteWriter& f32(float v) { return raw(&v, 4); }
   ByteWriter& f64(double v) { return raw(&v, 8); }
-  ByteWriter& zeros(std::size_t n) {
-    bytes_.insert(bytes_.end(), n, 0);
-    return *this;
-  }
-  ByteWriter& fill(std::size_t n, std::uint8_t value) {
-    bytes_.insert(bytes_.end(), n, value);
-    return *this;
-  }
+  ByteWriter& zeros(std::size_t n) { return fill(n, 0); }
+  ByteWriter& fill(std::size_t n, std::uint8_t value) { return bytes(Bytes(n, value)); }
   /// The text's bytes, then zeros up to `width` (cut at width when longer).
   ByteWriter& text(const std::string& s, std::size_t width) {
     const std::size_t n = s.size() < width ? s.size() : width;
-    raw(s.data(), n);
-    return zeros(width - n);
+    return raw(s.data(), n).zeros(width - n);
   }
-  ByteWriter& bytes(const Bytes& b) {
-    bytes_.insert(bytes_.end(), b.begin(), b.end());
-    return *this;
-  }
+  ByteWriter& bytes(const Bytes& b) { return raw(b.data(), b.size()); }
   ByteWriter& raw(const void* p, std::size_t n) {
     const auto* c = static_cast<const std::uint8_t*>(p);
     bytes_.insert(bytes_.end(), c, c + n);

@@ -8,34 +8,21 @@ Bytes PointRecord(std::uint8_t state, std::int16_t noteLength, std::uint32_t not
                   std::uint8_t fill) {
   ByteWriter w;
   w.u8(state).i16(noteLength).u32(noteOffset).f64(x).f64(y).fill(8, fill);
-  w.u8(noteLength > 0 ? 0 : 1).fill(61, fill);
-  return w.take();
+  return w.u8(noteLength > 0 ? 0 : 1).fill(61, fill).take();
 }
 
 Bytes LineRecord(std::uint8_t state, std::int32_t pointCount, std::uint32_t pointOffset, std::uint8_t fill) {
-  ByteWriter w;
-  w.u8(state).fill(9, fill).i32(pointCount).u32(pointOffset).fill(39, fill);
-  return w.take();
+  return ByteWriter().u8(state).fill(9, fill).i32(pointCount).u32(pointOffset).fill(39, fill).take();
 }
 
 Bytes RegionRecord(std::uint8_t state, std::int32_t listCount, std::uint32_t listOffset, std::uint8_t fill) {
-  ByteWriter w;
-  w.u8(state).i32(listCount).u32(listOffset).fill(31, fill);
-  return w.take();
-}
-
-Bytes NodeRecord(double x, double y, std::uint8_t state, std::uint32_t styleOffset, std::uint8_t fill) {
-  ByteWriter w;
-  w.f64(x).f64(y).fill(8, fill).u8(state).fill(5, fill).u32(styleOffset).fill(21, fill);
-  return w.take();
+  return ByteWriter().u8(state).i32(listCount).u32(listOffset).fill(31, fill).take();
 }
 
 std::uint32_t CoordinateArea::Points(const std::vector<XY>& points) {
-  const auto at = static_cast<std::uint32_t>(bytes_.size());
   ByteWriter w;
   for (const XY& p : points) w.f64(p.x).f64(p.y);
-  bytes_.insert(bytes_.end(), w.data().begin(), w.data().end());
-  return at;
+  return Raw(w.data());
 }
 
 std::uint32_t CoordinateArea::Raw(const Bytes& bytes) {
@@ -52,8 +39,8 @@ std::uint32_t CoordinateArea::ArcList(std::int32_t total, const std::vector<std:
 }
 
 int ElementFile::AddArc(const std::vector<XY>& points, std::uint8_t state) {
-  const std::uint32_t offset = coordinates_.Points(points);
-  const int record = AddArcRecord(state, static_cast<std::int32_t>(points.size()), offset);
+  const int record =
+      AddArcRecord(state, static_cast<std::int32_t>(points.size()), coordinates_.Points(points));
   arcPoints_.back() = points;
   return record;
 }
@@ -73,8 +60,8 @@ int ElementFile::AddPolygon(const std::vector<std::int32_t>& entries, std::uint8
 
 int ElementFile::AddPolygonList(std::int32_t total, const std::vector<std::int32_t>& entries,
                                 std::uint8_t state) {
-  const std::uint32_t offset = coordinates_.ArcList(total, entries);
-  return AddPolygonRecord(state, static_cast<std::int32_t>(entries.size()) + 1, offset);
+  return AddPolygonRecord(state, static_cast<std::int32_t>(entries.size()) + 1,
+                          coordinates_.ArcList(total, entries));
 }
 
 int ElementFile::AddPolygonRecord(std::uint8_t state, std::int32_t listCount, std::uint32_t listOffset) {
@@ -83,8 +70,7 @@ int ElementFile::AddPolygonRecord(std::uint8_t state, std::int32_t listCount, st
 }
 
 int ElementFile::AddPoint(double x, double y, const std::string& note, std::uint8_t state) {
-  std::uint32_t offset = 0;
-  if (!note.empty()) offset = coordinates_.Raw(Bytes(note.begin(), note.end()));
+  const std::uint32_t offset = note.empty() ? 0 : coordinates_.Raw(Bytes(note.begin(), note.end()));
   return AddPointRecord(state, static_cast<std::int16_t>(note.size()), offset, x, y);
 }
 
@@ -98,7 +84,9 @@ int ElementFile::AddNode(double x, double y, const Bytes& style, std::uint8_t st
   Bytes block = style;
   block.resize(kNodeStyleBytes, 0);
   const std::uint32_t offset = coordinates_.Raw(block);
-  nodes_.push_back(NodeRecord(x, y, state, offset, kDisplayFill));
+  ByteWriter w;
+  w.f64(x).f64(y).fill(8, kDisplayFill).u8(state).fill(5, kDisplayFill).u32(offset).fill(21, kDisplayFill);
+  nodes_.push_back(w.take());
   return static_cast<int>(nodes_.size()) - 1;
 }
 
@@ -108,24 +96,17 @@ Bytes Join(const std::vector<Bytes>& records) {
   for (const Bytes& r : records) out.insert(out.end(), r.begin(), r.end());
   return out;
 }
+std::int32_t Size(const std::vector<Bytes>& records) {
+  return static_cast<std::int32_t>(records.size());
+}
 }  // namespace
 
 MapFileBuilder ElementFile::Build() const {
   MapFileBuilder b(kind_);
-  const bool points = kind_ == kPoint;
-  const std::vector<Bytes>& first = points ? points_ : arcs_;
-  b.Count(0, static_cast<std::int32_t>(first.size()) - 1).Count(1, static_cast<std::int32_t>(first.size()));
-  b.Section(0, Join(first)).Section(1, coordinates_.bytes());
-  if (kind_ == kNetwork) {
-    b.Count(2, static_cast<std::int32_t>(nodes_.size()) - 1)
-        .Count(3, static_cast<std::int32_t>(nodes_.size()));
-    b.Section(4, Join(nodes_));
-  }
-  if (kind_ == kRegion) {
-    b.Count(4, static_cast<std::int32_t>(regions_.size()) - 1)
-        .Count(5, static_cast<std::int32_t>(regions_.size()));
-    b.Section(8, Join(regions_));
-  }
+  const std::vector<Bytes>& first = kind_ == kPoint ? points_ : arcs_;
+  b.Count(0, Size(first) - 1).Count(1, Size(first)).Section(0, Join(first)).Section(1, coordinates_.bytes());
+  if (kind_ == kNetwork) b.Count(2, Size(nodes_) - 1).Count(3, Size(nodes_)).Section(4, Join(nodes_));
+  if (kind_ == kRegion) b.Count(4, Size(regions_) - 1).Count(5, Size(regions_)).Section(8, Join(regions_));
   return b;
 }
 

@@ -2,6 +2,9 @@
 // tables and fields, handing each result code to `check`. Shared by the
 // robustness suite and the fuzz targets: whatever a file holds, none of this
 // may read or write outside a buffer, and every code must be a known one.
+// Element loops are bounded (at most 200 elements, 100 records, 40 fields,
+// 50 tics, plus the out-of-range neighbours), so that a file claiming
+// millions of elements stays quick to read.
 #pragma once
 
 #include <algorithm>
@@ -18,83 +21,74 @@
 namespace support {
 
 inline bool IsResultCode(std::int32_t rc) {
-  using namespace Terrix;
-  static const std::set<std::int32_t> codes = {Result::Success,    Result::IoError,    Result::NotInUse,
-                                               Result::NotHandled, Result::BadArcList, Result::CannotOpen,
-                                               Result::BadMagic,   Result::NoMemory,   Result::Refused};
+  using namespace Terrix::Result;
+  static const std::set<std::int32_t> codes = {Success,    IoError,  NotInUse, NotHandled, BadArcList,
+                                               CannotOpen, BadMagic, NoMemory, Refused};
   return codes.count(rc) == 1;
 }
 
-// Every typed read of every field of the current table, on a bounded range
-// of records that includes the out-of-range neighbours on both sides.
+// Indices -1 .. min(count, bound): the range and its neighbours.
+template <class Each>
+void Indices(int count, int bound, Each each) {
+  for (int i = -1; i < std::min(count, bound) + 1; ++i) each(i);
+}
+
+// Every typed read of every field of the current table.
 template <class Reader>
 void ReadAttributes(Reader& r) {
-  const std::int32_t fields = r.GetFieldCount();
-  const std::int32_t records = r.GetRecordCount();
-  for (int f = -1; f < std::min(fields, 40) + 1; ++f) {
+  const std::int32_t fields = r.GetFieldCount(), records = r.GetRecordCount();
+  Indices(fields, 40, [&](int f) {
     wchar_t name[21];
     int width, aux, auxByte;
     r.GetFieldInfo(f, name, &width, &aux, &auxByte);
-    for (int rec = -1; rec < std::min(records, 100) + 1; ++rec) {
-      r.ReadStringAttribute(rec, f);
-      r.ReadTextAttribute(rec, f);
-      r.ReadByteAttribute(rec, f);
-      r.ReadShortAttribute(rec, f);
-      r.ReadLongAttribute(rec, f);
-      r.ReadFloatAttribute(rec, f);
-      r.ReadDoubleAttribute(rec, f);
-      r.ReadDateAttribute(rec, f);
-      r.ReadTimeAttribute(rec, f);
-      r.ReadTimeStampAttribute(rec, f);
-      r.ReadBoolAttribute(rec, f);
-      r.ReadBinareyAttribute(rec, f);
-    }
-  }
+    Indices(records, 100, [&](int rec) {
+      r.ReadStringAttribute(rec, f), r.ReadTextAttribute(rec, f), r.ReadByteAttribute(rec, f);
+      r.ReadShortAttribute(rec, f), r.ReadLongAttribute(rec, f), r.ReadFloatAttribute(rec, f);
+      r.ReadDoubleAttribute(rec, f), r.ReadDateAttribute(rec, f), r.ReadTimeAttribute(rec, f);
+      r.ReadTimeStampAttribute(rec, f), r.ReadBoolAttribute(rec, f), r.ReadBinareyAttribute(rec, f);
+    });
+  });
   r.GetFieldIndex(L"name");
   r.GetFieldIndex(L"");
 }
 
-// The extent and the tics, as every reader offers them.
+// The extent, the projection and the tics, as every reader offers them.
 template <class Reader, class Check>
 void ReadHead(Reader& r, int tics, Check check) {
-  using namespace Terrix;
   double box[4];
   r.GetExtentInfo(&box[0], &box[1], &box[2], &box[3]);
-  for (int t = -1; t < std::min(tics, 50) + 1; ++t) {
-    TERRIX_Tic_Info tic;
+  Indices(tics, 50, [&](int t) {
+    Terrix::TERRIX_Tic_Info tic;
     check(r.GetTicInfo(t, &tic), "GetTicInfo");
-  }
+  });
 }
 
-// Reads elements [-1, min(count, 200)] of one class through `read` (a
-// reader's ReadPointInfo, ReadArcInfo or ReadPolygonInfo): each whole, as a
-// record only and as a geometry only. The bound keeps a file claiming millions
-// of elements quick to read.
+// Each element of one class through `read` (ReadPointInfo, ReadArcInfo or
+// ReadPolygonInfo): whole, as a record only and as a geometry only.
 template <class Record, class Reader, class Read, class Check>
 void ReadEachElement(Reader& r, Read read, int count, Terrix::Geometry* g, const char* what, Check check) {
-  for (int i = -1; i < std::min(count, 200) + 1; ++i) {
+  Indices(count, 200, [&](int i) {
     Record record;
     check((r.*read)(i, &record, g), what);
     Terrix::EmptyGeometry(g);
     check((r.*read)(i, nullptr, g), what);
     Terrix::EmptyGeometry(g);
     check((r.*read)(i, &record, nullptr), what);
-  }
+  });
 }
 
 // Element and attribute reads common to the three readers.
 template <class Reader, class Check>
 void ReadElementsAndAttributes(Reader& r, int points, int arcs, int regions, Check check) {
   using namespace Terrix;
-  GeometryHolder holder = MakeGeometry();
-  Geometry* g = holder.get();
-  ReadEachElement<TERRIX_PntInfo>(r, &Reader::ReadPointInfo, points, g, "ReadPointInfo", check);
-  for (int i = -1; i < std::min(points, 200) + 1; ++i) {
+  GeometryHolder g = MakeGeometry();
+  ReadEachElement<TERRIX_PntInfo>(r, &Reader::ReadPointInfo, points, g.get(), "ReadPointInfo", check);
+  Indices(points, 200, [&](int i) {
     char note[260];
     check(r.GetNoteInfo(i, note), "GetNoteInfo");
-  }
-  ReadEachElement<TERRIX_LineInfo>(r, &Reader::ReadArcInfo, arcs, g, "ReadArcInfo", check);
-  ReadEachElement<TERRIX_RegInfo>(r, &Reader::ReadPolygonInfo, regions, g, "ReadPolygonInfo", check);
+  });
+  ReadEachElement<TERRIX_LineInfo>(r, &Reader::ReadArcInfo, arcs, g.get(), "ReadArcInfo", check);
+  ReadEachElement<TERRIX_RegInfo>(r, &Reader::ReadPolygonInfo, regions, g.get(), "ReadPolygonInfo", check);
   ReadAttributes(r);
 }
 
@@ -104,34 +98,31 @@ void ReadAllFast(const wchar_t* path, Check check) {
   Terrix_FastReader r;
   check(r.Open(path), "Open");
   int points = 0, arcs = 0, regions = 0;
-  r.GetPointCount(&points);
-  r.GetArcCount(&arcs);
-  r.GetPolygonCount(&regions);
-  for (int i = -1; i < std::min(points, 200) + 1; ++i) {
+  r.GetPointCount(&points), r.GetArcCount(&arcs), r.GetPolygonCount(&regions);
+  Indices(points, 200, [&](int i) {
     WKBPoint wp;
     TERRIX_PntInfo info;
     check(r.ReadPointWKB(i, nullptr, &wp), "ReadPointWKB");
     check(r.ReadPointWKB(i, &info, &wp), "ReadPointWKB");
-  }
-  for (int i = -1; i < std::min(arcs, 200) + 1; ++i) {
+  });
+  Indices(arcs, 200, [&](int i) {
     WKBLineString wl{};
     TERRIX_LineInfo info;
+    TERRIX_Topology t;
     check(r.ReadArcWKB(i, &info, &wl), "ReadArcWKB");
     std::free(wl.points);
-    TERRIX_Topology t;
     check(r.GetTopoInfo(i, &t), "GetTopoInfo");
-  }
-  for (int i = -1; i < std::min(regions, 200) + 1; ++i) {
+  });
+  Indices(regions, 200, [&](int i) {
     WKBPolygon wp{};
     TERRIX_RegInfo info;
     check(r.ReadPolygonWKB(i, &info, &wp), "ReadPolygonWKB");
-  }
+  });
   MAP_PARAstruct projection;
   r.GetProjectionInfo(&projection);
   r.GetShapeType();
   ReadHead(r, r.GetTicCount(), check);
-  // Every selector, and two that name no table.
-  for (int selector : {0, 1, 2, 7, 3, -1}) {
+  for (int selector : {0, 1, 2, 7, 3, -1}) {  // every selector, and two that name no table
     r.SetAttributeType(selector);
     ReadElementsAndAttributes(r, points, arcs, regions, check);
   }
@@ -143,26 +134,22 @@ void ReadAllMem(const wchar_t* path, bool asPolyArc, Check check) {
   Terrix_MemReader r;
   check(r.Open(path), "Open");
   if (asPolyArc) r.ReadAsPolyArc();
-  int elements = 0, nodes = 0, regions = 0;
-  int arcs = 0;
-  r.GetPntCount(&elements);
-  r.GetArcCount(&arcs);
-  r.GetNetPntCount(&nodes);
-  r.GetRegCount(&regions);
+  int elements = 0, nodes = 0, regions = 0, arcs = 0;
+  r.GetPntCount(&elements), r.GetArcCount(&arcs), r.GetNetPntCount(&nodes), r.GetRegCount(&regions);
   r.GetShapeType();
   MAP_PARAstruct projection;
   r.GetProjection(&projection);
   ReadHead(r, r.GetTicCount(), check);
-  for (int i = -1; i < std::min(arcs, 200) + 1; ++i) {
+  Indices(arcs, 200, [&](int i) {
     TERRIX_Topology t;
     check(r.GetTopoInfo(i, &t), "GetTopoInfo");
-  }
+  });
   GeometryHolder g = MakeGeometry();
-  for (int i = -1; i < std::min(nodes, 200) + 1; ++i) {
+  Indices(nodes, 200, [&](int i) {
     TERRIX_PntInfo p;
     check(r.ReadNetPointInfo(i, &p, g.get()), "ReadNetPointInfo");
     EmptyGeometry(g.get());
-  }
+  });
   ReadElementsAndAttributes(r, elements, arcs, regions, check);
 }
 
@@ -176,10 +163,10 @@ void ReadAllEdit(const wchar_t* path, Check check) {
   MAP_PARAstruct projection;
   r.GetProjection(&projection);
   ReadHead(r, tics, check);
-  for (int i = -1; i < std::min(count, 200) + 1; ++i) {
+  Indices(count, 200, [&](int i) {
     TERRIX_RegExt label;
     check(r.GetPolyLab(i, &label), "GetPolyLab");
-  }
+  });
   ReadElementsAndAttributes(r, count, count, count, check);
 }
 
