@@ -1,9 +1,5 @@
-"""The README's Python examples ("From Python", in order: geopandas, bindings,
-dask), run as printed in a folder holding data/samples, and what they print
-and leave behind checked against GDAL's own reading of the data.
-Usage: readme_examples_test.py REPO_DIR GROUP; exits 77 (skipped) when a
-module the group needs is missing. GDAL_DRIVER_PATH names the plugin's folder.
-"""
+"""readme_examples_test.py REPO_DIR GROUP: the README's Python example GROUP (geopandas, bindings, dask),
+run as printed beside data/samples and checked against GDAL's own reading; 77 (skipped) without a module."""
 import contextlib, importlib, io, math, os, re, shutil, sys, tempfile
 
 NEEDS = {"geopandas": ["osgeo", "fiona", "geopandas"], "bindings": ["osgeo"],
@@ -11,7 +7,6 @@ NEEDS = {"geopandas": ["osgeo", "fiona", "geopandas"], "bindings": ["osgeo"],
 
 
 def checks(group, ns, printed, shapefile):
-    """(condition, what it means) for what the example printed and left."""
     from osgeo import gdal
     files = sorted(os.listdir("."))
     dataset = gdal.OpenEx("/vsimem/cities.tmf" if group == "bindings" else "countries.tmf",
