@@ -32,14 +32,12 @@ const char* const kGb18030[] = {"CODEPAGE=GB18030", nullptr};
 #define SKIP_WITHOUT_GDAL_PROGRAMS() \
   if (kOgr2Ogr.empty() || kOgrInfo.empty()) GTEST_SKIP() << "gdal-bin is not installed"
 
-class GdalEnvironment : public ::testing::Environment {
-  void SetUp() override {
-    setenv("GDAL_DRIVER_PATH", TERRIX_GDAL_PLUGIN_DIR, 1);  // for the programs run too
-    CPLSetConfigOption("GDAL_DRIVER_PATH", TERRIX_GDAL_PLUGIN_DIR);
-    GDALAllRegister();
-  }
-};
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GdalEnvironment);
+const bool kRegistered = [] {
+  setenv("GDAL_DRIVER_PATH", TERRIX_GDAL_PLUGIN_DIR, 1);  // for the programs run too
+  CPLSetConfigOption("GDAL_DRIVER_PATH", TERRIX_GDAL_PLUGIN_DIR);
+  GDALAllRegister();
+  return true;
+}();
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -80,19 +78,17 @@ void ExpectWarnings(const std::string& out, const Strings& expected) {
   }
 }
 
-struct DatasetCloser {
-  void operator()(GDALDataset* d) const { GDALClose(d); }
-};
-using Dataset = std::unique_ptr<GDALDataset, DatasetCloser>;
+using Dataset = std::unique_ptr<GDALDataset, void (*)(GDALDatasetH)>;
 
 Dataset Open(const std::string& path, const char* const* options = kGb18030, bool update = false) {
   return Dataset(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | (update ? GDAL_OF_UPDATE : 0), nullptr,
-                                   options, nullptr));
+                                   options, nullptr),
+                 GDALClose);
 }
 
 Dataset CreateMap(const std::string& path) {
-  return Dataset(
-      GetGDALDriverManager()->GetDriverByName("Terrix")->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("Terrix");
+  return Dataset(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr), GDALClose);
 }
 
 // A map file made in process as ogr2ogr makes it, in GB18030 unless told.
