@@ -1,5 +1,4 @@
-// The Terrix driver as GDAL loads it (GDAL_DRIVER_PATH): reading, writing, updates, folders, virtual
-// files, NAME.prj, and ogr2ogr and ogrinfo (gdal-bin) where the programs' own behaviour matters.
+// The Terrix driver as GDAL loads it, and ogr2ogr and ogrinfo where their behaviour matters.
 #include <TerrixLib.h>
 #include <cpl_vsi.h>
 #include <gdal_priv.h>
@@ -50,19 +49,15 @@ support::CommandRun Program(const std::string& command) {
   return run;
 }
 
-// The CPLErrors raised while it lives, one a line as GDAL's programs print
-// them, kept from the terminal.
-class ErrorLog {
- public:
+// The CPLErrors raised while it lives, one a line as GDAL's programs print them, kept from the terminal.
+struct ErrorLog {
   ErrorLog() { CPLPushErrorHandlerEx(Handler, &text); }
   ~ErrorLog() { CPLPopErrorHandler(); }
-  std::string text;
-
- private:
   static void CPL_STDCALL Handler(CPLErr level, CPLErrorNum, const char* message) {
     *static_cast<std::string*>(CPLGetErrorHandlerUserData()) +=
         std::string(level == CE_Warning ? "Warning 1: " : "ERROR 1: ") + message + "\n";
   }
+  std::string text;
 };
 
 // Each expected text in exactly one warning of `out`, and no other warning.
@@ -95,10 +90,9 @@ Dataset CreateMap(const std::string& path) {
 void MakeMap(const std::string& path, const std::string& source,
              Strings args = {"-lco", "CODEPAGE=GB18030"}) {
   args.insert(args.end(), {"-f", "Terrix"});
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  GDALVectorTranslateOptions* options = GDALVectorTranslateOptionsNew(argv.data(), nullptr);
+  CPLStringList argv;
+  for (const std::string& a : args) argv.AddString(a.c_str());
+  GDALVectorTranslateOptions* options = GDALVectorTranslateOptionsNew(argv.List(), nullptr);
   Dataset src = Open(source, nullptr);
   GDALDatasetH handle = GDALDataset::ToHandle(src.get());
   GDALClose(GDALVectorTranslate(path.c_str(), nullptr, 1, &handle, options, nullptr));
@@ -125,9 +119,8 @@ OGRGeometry* Wkt(const char* wkt) {
   return g;
 }
 
-// A feature as text: "FID:" (when asked), each field ("null" for a null one)
-// and "|", then the geometry's WKT (1 for 1.0); reals and coordinates to 17
-// digits, which tell every double apart.
+// A feature as text: "FID:" (when asked), each field ("null" for a null one) and "|", then the geometry's WKT
+// (1 for 1.0); reals and coordinates to 17 digits, which tell every double apart.
 std::string Row(const OGRFeature& f, bool fid = false) {
   std::string row = fid ? std::to_string(f.GetFID()) + ":" : "";
   for (int i = 0; i < f.GetFieldCount(); ++i)
@@ -166,8 +159,8 @@ void SetFromText(OGRFeature& f, int i, const char* text) {
   CPLFree(binary);
 }
 
-// A point file (a deleted element, GBK text in names, values and notes) and
-// a network file, which only other tools write.
+// A point file (a deleted element, GBK names, values and notes) and a network file, which only other tools
+// write.
 class BuiltFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -203,11 +196,8 @@ class BuiltFiles : public ::testing::Test {
 
 }  // namespace
 
-// Files read: a layer per file named after it (a network file's arcs and
-// nodes apart), types and fields from the type table, element numbers as ids
-// with deleted elements passed over (a node has no deleted state), counts
-// and extents as stored, random and sequential reads alike; then opening,
-// filters, ignored fields and code pages.
+// Files read: a layer per file (a network file's arcs and nodes apart), fields from the type table, element
+// numbers as ids with deleted elements passed over, counts and extents as stored; then opening and filters.
 TEST_F(BuiltFiles, ReadAsStoredOpenedByMagicFilteredAndDecoded) {
   struct Layer {
     const char* file;
@@ -230,7 +220,6 @@ TEST_F(BuiltFiles, ReadAsStoredOpenedByMagicFilteredAndDecoded) {
   for (const Layer& l : layers) {
     Dataset ds = Open(dir_.Path(l.file), nullptr);
     ASSERT_TRUE(ds) << l.file << ": " << CPLGetLastErrorMsg();
-    EXPECT_EQ(ds->GetLayerCount(), std::string(l.file) == "net.tmf" ? 2 : 1) << l.file;
     OGRLayer* layer = ds->GetLayerByName(l.name);
     ASSERT_NE(layer, nullptr) << l.name;
     EXPECT_EQ(layer->GetGeomType(), l.type) << l.name;
@@ -256,13 +245,8 @@ TEST_F(BuiltFiles, ReadAsStoredOpenedByMagicFilteredAndDecoded) {
     if (layer->GetExtent(&e) == OGRERR_NONE) extent = {e.MinX, e.MinY, e.MaxX, e.MaxY};
     EXPECT_EQ(extent, l.extent) << l.name;
   }
-  // Files are known by their magic, not their name, and a file the library
-  // refuses is not opened: the error names the library's result. A network
-  // file cannot be changed where it is: it is not opened for update, without
-  // an error, so that GDAL's tools that ask for update first (ogrinfo -sql)
-  // then read it. Filters are OGR's; ignored fields and geometry are not read;
-  // text in another code page than the file's is said once, after the first
-  // complete pass; an unknown code page opens nothing.
+  // Opening by magic, a refused file naming the library's result, a network file not for update (quietly,
+  // as ogrinfo -sql asks for update first); text the code page cannot decode said once, after a whole pass.
   std::rename(dir_.Path("net.tmf").c_str(), dir_.Path("net.dat").c_str());
   EXPECT_TRUE(Open(dir_.Path("net.dat")));
   std::ofstream(dir_.Path("junk.tmf")) << "not a map file at all";
@@ -301,9 +285,8 @@ TEST_F(BuiltFiles, ReadAsStoredOpenedByMagicFilteredAndDecoded) {
   }
 }
 
-// Every OGR field type written and read back as its type (lists as text),
-// values exact, NULLs kept where the format has a null and otherwise stored
-// as the empty value and said; a time zone dropped and said.
+// Every OGR field type read back as its type (lists as text), values exact; NULLs kept where the format has
+// a null, else stored as the empty value and said; a time zone dropped and said.
 TEST(TerrixWrite, EveryFieldTypeReadsBackOrSaysWhatChanged) {
   struct Column {
     const char* name;
@@ -377,12 +360,10 @@ TEST(TerrixWrite, EveryFieldTypeReadsBackOrSaysWhatChanged) {
   }
 }
 
-// The kind comes from the layer's type or, for none that decides it, from
-// the first geometry (features before it keep their place); rings are
-// stored clockwise with holes the other way; a multi-part feature becomes an
-// element per part; Z is dropped and curves are made straight, each said.
-// What the format cannot hold is refused, naming the feature and the way
-// round it; later features are refused too, and nothing is left behind.
+// The kind comes from the layer's type, else from the first geometry (features before it keep their place);
+// rings clockwise, holes the other way; a part per element; Z dropped and curves made straight, each said.
+// What the format cannot hold is refused, naming the feature and LOSSY; then nothing more, and nothing left
+// behind.
 TEST(TerrixWrite, ShapesMakeTheKindAndReadBackAsStoredOrAreRefused) {
   struct Case {
     OGRwkbGeometryType layerType;
@@ -396,17 +377,20 @@ TEST(TerrixWrite, ShapesMakeTheKindAndReadBackAsStoredOrAreRefused) {
       {wkbUnknown, {nullptr, "GEOMETRYCOLLECTION EMPTY", "POLYGON ((0 0,0 1,1 1,1 0,0 0))",
                     "MULTIPOLYGON (((5 5,5 6,6 6,5 5)),((7 7,7 8,8 8,7 7)))",
                     "POLYGON ((0 0,4 0,4 4,0 4,0 0),(1 1,2 1,2 2,1 2,1 1))"}, wkbPolygon,
-       {"0|", "1|", "2|POLYGON ((0 0,0 1,1 1,1 0,0 0))", "3|MULTIPOLYGON (((5 5,5 6,6 6,5 5)),((7 7,7 8,8 8,7 7)))",
+       {"0|", "1|", "2|POLYGON ((0 0,0 1,1 1,1 0,0 0))",
+        "3|MULTIPOLYGON (((5 5,5 6,6 6,5 5)),((7 7,7 8,8 8,7 7)))",
         "4|POLYGON ((0 0,0 4,4 4,4 0,0 0),(1 1,2 1,2 2,1 2,1 1))"}, {}},
       {wkbMultiLineString, {"LINESTRING EMPTY", "MULTILINESTRING ((0 0,1 1),(2 2,3 3,4 4))"}, wkbLineString,
-       {"0|", "1|LINESTRING (0 0,1 1)", "1|LINESTRING (2 2,3 3,4 4)"}, {"1 multi-part feature became 2 elements"}},
+       {"0|", "1|LINESTRING (0 0,1 1)", "1|LINESTRING (2 2,3 3,4 4)"},
+       {"1 multi-part feature became 2 elements"}},
       {wkbPoint25D, {"POINT Z (0 0 100)", "POINT Z (1 1 101)"}, wkbPoint, {"0|POINT (0 0)", "1|POINT (1 1)"},
        {"Z values dropped from 2 features"}},
-      {wkbCurvePolygon, {"CURVEPOLYGON (CIRCULARSTRING (0 0,0 1,1 1,1 0,0 0))"}, wkbPolygon, {}, {"1 feature with curves"}},
+      {wkbCurvePolygon, {"CURVEPOLYGON (CIRCULARSTRING (0 0,0 1,1 1,1 0,0 0))"}, wkbPolygon, {},
+       {"1 feature with curves"}},
       {wkbNone, {nullptr, nullptr}, wkbNone, {"0|", "1|"}, {}},
       // 1e999 reads as infinity.
-      {wkbUnknown, {"POLYGON ((0 0,0 1,1 1,0 0))", "POLYGON ((0 0,0 9,9 9,0 0),(1 1,1e999 2,2 2,1 1))"}, wkbUnknown,
-       {"not a finite number"}, {}},
+      {wkbUnknown, {"POLYGON ((0 0,0 1,1 1,0 0))", "POLYGON ((0 0,0 9,9 9,0 0),(1 1,1e999 2,2 2,1 1))"},
+       wkbUnknown, {"not a finite number"}, {}},
       {wkbUnknown, {"POINT (0 0)", "POINT (1e999 1)"}, wkbUnknown, {"not a finite number"}, {}},
   };
   // clang-format on
@@ -445,11 +429,8 @@ TEST(TerrixWrite, ShapesMakeTheKindAndReadBackAsStoredOrAreRefused) {
   }
 }
 
-// An update: a deletion alone is made in place (one state byte); other
-// changes (a field, a changed and a new feature) are seen at once and make
-// the close write the file anew with every feature, keeping the sidecar; a
-// change the format cannot hold fails at closing, says so, and leaves the
-// file byte for byte as it was, deletions included.
+// An update: a deletion alone is made in place (one state byte); other changes are seen at once and make the
+// close write the file anew, sidecar kept; a change the format cannot hold leaves the file as it was.
 TEST(TerrixUpdate, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile) {
   tb::TempDir dir;
   const std::string map = dir.Path("cities.tmf");
@@ -475,33 +456,32 @@ TEST(TerrixUpdate, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile) 
   std::size_t differing = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) differing += bytes[i] != after[i] ? 1 : 0;
   EXPECT_EQ(differing, 1u) << "the element's state byte";
+  ErrorLog log;
   {
-    ErrorLog log;
-    {
-      Dataset ds = Open(map, kGb18030, true);
-      OGRLayer* layer = ds->GetLayer(0);
-      OGRFieldDefn rank("rank", OFTString);
-      ASSERT_EQ(layer->CreateField(&rank), OGRERR_NONE);
-      EXPECT_EQ(layer->CreateField(&rank), OGRERR_FAILURE) << "there already";
-      std::unique_ptr<OGRFeature> f(layer->GetFeature(2));
-      f->SetField("name", "Renamed");
-      f->SetField("rank", "7");
-      EXPECT_EQ(layer->SetFeature(f.get()), OGRERR_NONE);
-      OGRFeature added(layer->GetLayerDefn());
-      added.SetField("name", "Added");
-      added.SetGeometryDirectly(new OGRPoint(-179.5, -89.5));
-      EXPECT_EQ(layer->CreateFeature(&added), OGRERR_NONE);
-      EXPECT_EQ(added.GetFID(), 243) << "after the file's elements";
-      EXPECT_EQ(layer->GetFeatureCount(), 243);
-      EXPECT_EQ(Row(*std::unique_ptr<OGRFeature>(layer->GetFeature(243))), "Added||POINT (-179.5 -89.5)");
-      EXPECT_FALSE(layer->TestCapability(OLCFastGetExtent)) << "the stored extent no longer holds";
-      OGREnvelope extent;
-      ASSERT_EQ(layer->GetExtent(&extent, TRUE), OGRERR_NONE);
-      EXPECT_EQ(extent.MinX + extent.MinY, -179.5 - 89.5);
-    }
-    ExpectWarnings(log.text,
-                   {"written anew with the changes", "field \"rank\": 242 null values stored as empty text"});
+    Dataset ds = Open(map, kGb18030, true);
+    OGRLayer* layer = ds->GetLayer(0);
+    OGRFieldDefn rank("rank", OFTString);
+    ASSERT_EQ(layer->CreateField(&rank), OGRERR_NONE);
+    EXPECT_EQ(layer->CreateField(&rank), OGRERR_FAILURE) << "there already";
+    std::unique_ptr<OGRFeature> f(layer->GetFeature(2));
+    f->SetField("name", "Renamed");
+    f->SetField("rank", "7");
+    EXPECT_EQ(layer->SetFeature(f.get()), OGRERR_NONE);
+    OGRFeature added(layer->GetLayerDefn());
+    added.SetField("name", "Added");
+    added.SetGeometryDirectly(new OGRPoint(-179.5, -89.5));
+    EXPECT_EQ(layer->CreateFeature(&added), OGRERR_NONE);
+    EXPECT_EQ(added.GetFID(), 243) << "after the file's elements";
+    EXPECT_EQ(layer->GetFeatureCount(), 243);
+    EXPECT_EQ(Row(*std::unique_ptr<OGRFeature>(layer->GetFeature(243))), "Added||POINT (-179.5 -89.5)");
+    EXPECT_FALSE(layer->TestCapability(OLCFastGetExtent)) << "the stored extent no longer holds";
+    OGREnvelope extent;
+    ASSERT_EQ(layer->GetExtent(&extent, TRUE), OGRERR_NONE);
+    EXPECT_EQ(extent.MinX + extent.MinY, -179.5 - 89.5);
   }
+  ExpectWarnings(log.text,
+                 {"written anew with the changes", "field \"rank\": 242 null values stored as empty text"});
+  log.text.clear();
   for (std::string& row : expected) row.insert(row.find('|') + 1, "|");  // the new field, empty
   expected[2] = "Renamed|7|" + expected[2].substr(expected[2].find("||") + 2);
   expected.push_back("Added||POINT (-179.5 -89.5)");
@@ -509,7 +489,6 @@ TEST(TerrixUpdate, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile) 
   EXPECT_STREQ(Open(map)->GetLayer(0)->GetSpatialRef()->GetAuthorityCode(nullptr), "4326");
 
   const std::string written = ReadBytes(map);
-  ErrorLog log;
   {
     Dataset ds = Open(map, kGb18030, true);
     OGRFeature bad(ds->GetLayer(0)->GetLayerDefn());
@@ -518,16 +497,13 @@ TEST(TerrixUpdate, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile) 
     EXPECT_EQ(ds->GetLayer(0)->DeleteFeature(0), OGRERR_NONE);
   }
   EXPECT_TRUE(Has(log.text, "not a finite number")) << log.text;
-  EXPECT_TRUE(
-      Has(log.text.substr(log.text.rfind("ERROR 1: ")), "the changes are not saved; the file is as it was"))
-      << log.text;
+  EXPECT_TRUE(Has(log.text.substr(log.text.rfind("ERROR 1: ")), "the file is as it was")) << log.text;
   EXPECT_EQ(ReadBytes(map), written);
   EXPECT_EQ(FilesIn(dir.Path("")), (Strings{"cities.prj", "cities.tmf"}));
 }
 
-// A folder is a dataset of a map file (and its NAME.prj) per layer: made
-// one layer after another, -overwrite replaces one layer's file, DeleteLayer
-// removes a file and its sidecar at closing, and a new layer is a new file.
+// A folder is a dataset of a map file (and NAME.prj) per layer: -overwrite replaces one layer's file,
+// DeleteLayer removes a file and its sidecar at closing, and a new layer is a new file.
 TEST(TerrixFolder, FolderIsADatasetOfAFilePerLayer) {
   tb::TempDir dir;
   const std::string folder = dir.Path("maps");
@@ -541,10 +517,8 @@ TEST(TerrixFolder, FolderIsADatasetOfAFilePerLayer) {
   ErrorLog log;
   {
     Dataset ds = Open(folder, kGb18030, true);
-    ASSERT_EQ(ds->GetLayerCount(), 2);
     ASSERT_STREQ(ds->GetLayer(0)->GetName(), "cities");
-    EXPECT_EQ(ds->DeleteLayer(0), OGRERR_NONE);
-    EXPECT_EQ(ds->GetLayerCount(), 1);
+    EXPECT_TRUE(ds->DeleteLayer(0) == OGRERR_NONE && ds->GetLayerCount() == 1);
     EXPECT_EQ(FilesIn(folder).size(), 4u) << "removed at closing";
     OGRLayer* roads = ds->CreateLayer("roads", nullptr, wkbLineString);
     OGRFeature road(roads->GetLayerDefn());
@@ -556,9 +530,8 @@ TEST(TerrixFolder, FolderIsADatasetOfAFilePerLayer) {
   EXPECT_EQ(RowsOf(folder + "/roads.tmf"), Strings{"LINESTRING (0 0,1 1)"});
 }
 
-// A failure found only when the file is laid out at closing makes ogr2ogr
-// fail and leaves no file, and so does text the code page cannot hold,
-// unless -lco LOSSY=YES, which stores it as '?' and says so.
+// A failure found only when the file is laid out at closing makes ogr2ogr fail and leaves no file, and so
+// does text the code page cannot hold, unless -lco LOSSY=YES, which stores it as '?' and says so.
 TEST(TerrixOgr2Ogr, FailureAtClosingFailsOgr2OgrLossyOnRequest) {
   SKIP_WITHOUT_GDAL_PROGRAMS();
   tb::TempDir in, out;
@@ -580,10 +553,8 @@ TEST(TerrixOgr2Ogr, FailureAtClosingFailsOgr2OgrLossyOnRequest) {
   EXPECT_EQ(RowsOf(out.Path("out.tmf")), Strings{"S?o Paulo|POINT (0 1)"});
 }
 
-// Natural Earth's countries in GB18030 (it holds Côte d'Ivoire and São Tomé)
-// read back bit for bit, without a word. ogr2ogr -update -append doubles the
-// features; -overwrite replaces the file, of another kind and coordinate
-// system.
+// Natural Earth's countries in GB18030 read back bit for bit, without a word; ogr2ogr -update -append
+// doubles the features; -overwrite replaces the file, of another kind and coordinate system.
 TEST(TerrixOgr2Ogr, ExactCopyAppendAndOverwrite) {
   SKIP_WITHOUT_GDAL_PROGRAMS();
   tb::TempDir dir;
@@ -608,10 +579,8 @@ TEST(TerrixOgr2Ogr, ExactCopyAppendAndOverwrite) {
   EXPECT_STREQ(ds->GetLayer(0)->GetSpatialRef()->GetAuthorityCode(nullptr), "3857");
 }
 
-// Through GDAL's virtual files: written into /vsimem/ (with its NAME.prj)
-// bit for bit, read from a zip (with the sidecar there), written by ogr2ogr
-// to standard output, which takes the map file alone and says the coordinate
-// system is not kept, and read by ogrinfo from standard input.
+// Virtual files: /vsimem/ written bit for bit with its NAME.prj, a zip read with the sidecar there, standard
+// output written (the coordinate system said not kept) and standard input read.
 TEST(TerrixOgr2Ogr, VirtualFiles) {
   SKIP_WITHOUT_GDAL_PROGRAMS();
   tb::TempDir dir;
@@ -636,10 +605,8 @@ TEST(TerrixOgr2Ogr, VirtualFiles) {
   EXPECT_EQ(FilesIn(dir.Path("")), (Strings{"m.zip", "piped.tmf"}));
 }
 
-// NAME.prj: a shapefile in UTM 33N -> map file -> shapefile keeps its
-// coordinate system (ESRI WKT read and written), without a word; a NAME.prj
-// that NAME.shp shares is left as it is, and a map file of another
-// coordinate system says it loses its own.
+// NAME.prj: shapefile in UTM 33N -> map file -> shapefile keeps the ESRI WKT, without a word; a NAME.prj
+// that NAME.shp shares is left as it is, and a map file of another coordinate system says it loses its own.
 TEST(TerrixOgr2Ogr, CoordinateSystemBesideTheFile) {
   SKIP_WITHOUT_GDAL_PROGRAMS();
   tb::TempDir dir;

@@ -36,13 +36,11 @@ def main():
             print(f"skipped: the Python module {module} is not installed")
             return 77
     from osgeo import gdal
-    gdal.UseExceptions()
     text = open(os.path.join(repo, "README.md"), encoding="utf-8").read()
     section = text[text.index("### From Python"):]
     code = re.findall(r"```python\n(.*?)```", section[:section.find("\n## ")], re.S)[list(NEEDS).index(group)]
     shapefile = os.path.join(repo, "data/naturalearth/naturalearth_lowres.shp")
-    work = tempfile.mkdtemp(prefix="terrix-readme-")
-    try:
+    with tempfile.TemporaryDirectory(prefix="terrix-readme-") as work:
         os.chdir(work)
         for sample in ("countries.tmf", "cities.tmf"):
             shutil.copy(os.path.join(repo, "data/samples", sample), sample)
@@ -53,13 +51,8 @@ def main():
         namespace, printed = {"__name__": "__main__"}, io.StringIO()
         with contextlib.redirect_stdout(printed):
             exec(compile(code, "README.md", "exec"), namespace)
-        print(printed.getvalue(), end="")
         failed = [what for ok, what in checks(group, namespace, printed.getvalue(), shapefile) if not ok]
-    finally:
-        os.chdir("/")
-        shutil.rmtree(work, ignore_errors=True)
-    for what in failed:
-        print("failed:", what)
+    print(printed.getvalue(), *(f"failed: {what}" for what in failed), sep="\n")
     print(f"{int(not failed)} passed, {int(bool(failed))} failed")
     return 1 if failed else 0
 
