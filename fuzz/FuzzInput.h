@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -44,24 +45,20 @@ class InputFile {
   std::wstring path_;
 };
 
-/// Every answer must be one of the library's result codes (or, for the
-/// operations that answer a count, a count): anything else is a finding.
-inline void Check(std::int32_t rc, const char* what) {
-  if (!support::IsResultCode(rc)) {
+/// Every answer must be one of the library's result codes, or a value in
+/// [low, high] for the operations that answer one on success (a count, a
+/// sign-extended kind byte, a 16-bit stored count): anything else is a finding.
+inline void CheckRange(std::int32_t rc, std::int32_t low, std::int32_t high, const char* what) {
+  if ((rc < low || rc > high) && !support::IsResultCode(rc)) {
     std::fprintf(stderr, "%s answered the unknown code %d\n", what, rc);
     std::abort();
   }
 }
-
-/// For operations that answer a count on success: a count or a result code.
-inline void CheckCount(std::int32_t rc, const char* what) {
-  if (rc < 0) Check(rc, what);
+inline void Check(std::int32_t rc, const char* what) {
+  CheckRange(rc, 1, 0, what);
 }
-
-/// For operations that answer a stored value in [low, high] on success (a
-/// sign-extended kind byte, a 16-bit count): such a value or a result code.
-inline void CheckStoredOr(std::int32_t rc, std::int32_t low, std::int32_t high, const char* what) {
-  if (rc < low || rc > high) Check(rc, what);
+inline void CheckCount(std::int32_t rc, const char* what) {
+  CheckRange(rc, 0, INT32_MAX, what);
 }
 
 /// A finding of a target's own checks (a value read back differently).
@@ -71,3 +68,17 @@ inline void CheckStoredOr(std::int32_t rc, std::int32_t low, std::int32_t high, 
 }
 
 }  // namespace fuzz
+
+/// Defines the fuzz entry point of a target that opens the input as a file:
+/// `TERRIX_FUZZ_FILE(path, data, size) { ... }` runs the body with the path
+/// of the input file and the input's bytes.
+#define TERRIX_FUZZ_FILE(path, data, size)                                             \
+  static void FuzzFile(const wchar_t* path, [[maybe_unused]] const std::uint8_t* data, \
+                       [[maybe_unused]] std::size_t size);                             \
+  extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {  \
+    fuzz::InputFile input(data, size);                                                 \
+    if (input.Ok()) FuzzFile(input.Path(), data, size);                                \
+    return 0;                                                                          \
+  }                                                                                    \
+  static void FuzzFile(const wchar_t* path, [[maybe_unused]] const std::uint8_t* data, \
+                       [[maybe_unused]] std::size_t size)

@@ -3,12 +3,9 @@
 #include "FuzzInput.h"
 #include "terrix/ColorLib.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::InputFile input(data, size);
-  if (!input.Ok()) return 0;
+TERRIX_FUZZ_FILE(path, data, size) {
   Terrix::Terrix_ColorLib colors;
-  fuzz::CheckStoredOr(colors.LoadColors(input.Path()), INT16_MIN, INT16_MAX,
-                      "LoadColors");  // the stored count
+  fuzz::CheckRange(colors.LoadColors(path), INT16_MIN, INT16_MAX, "LoadColors");  // the stored count
   const std::int32_t held = colors.GetColorNum();
   for (std::int32_t n = -2; n < std::min(held, 300) + 2; ++n) {
     colors.GetRGB(n);
@@ -16,5 +13,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Terrix::Terrix_ColorLib copy(colors);
   copy.GetCMYK(held);
-  return 0;
 }

@@ -42,15 +42,13 @@ void ChangeElements(Terrix_Reader& r, int count, std::uint8_t salt, Read read, S
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::InputFile input(data, size);
-  if (!input.Ok()) return 0;
-  support::ReadAllEdit(input.Path(), fuzz::Check);
+TERRIX_FUZZ_FILE(path, data, size) {
+  support::ReadAllEdit(path, fuzz::Check);
 
   const std::uint8_t salt = size > 0 ? data[size / 2] : 0;
   {
     Terrix_Reader r;
-    fuzz::Check(r.Open(input.Path()), "Open");
+    fuzz::Check(r.Open(path), "Open");
     int count = 0;
     r.GetInfo(&count, nullptr, nullptr);
     ChangeElements<TERRIX_PntInfo>(r, count, salt, &Terrix_Reader::ReadPointInfo,
@@ -64,7 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     r.Close();
   }
   // Whatever was written, the file is still just input to the readers.
-  support::ReadAllEdit(input.Path(), fuzz::Check);
-  support::ReadAllFast(input.Path(), fuzz::Check);
-  return 0;
+  support::ReadAllEdit(path, fuzz::Check);
+  support::ReadAllFast(path, fuzz::Check);
 }

@@ -4,8 +4,6 @@
 // ranges of indices that include the out-of-range ones.
 #include "FuzzInput.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::InputFile input(data, size);
-  if (input.Ok()) support::ReadAllFast(input.Path(), fuzz::Check);
-  return 0;
+TERRIX_FUZZ_FILE(path, data, size) {
+  support::ReadAllFast(path, fuzz::Check);
 }

@@ -39,10 +39,8 @@ void CheckFeature(const Terrix::Convert::Feature& f, const Terrix::Convert::Feat
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::InputFile input(data, size);
-  if (!input.Ok()) return 0;
-  const std::wstring wide = input.Path();
+TERRIX_FUZZ_FILE(widePath, data, size) {
+  const std::wstring wide = widePath;
   const std::string path(wide.begin(), wide.end());
   try {
     Terrix::Convert::Diagnostics diagnostics;
@@ -67,5 +65,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Terrix::Convert::ConversionError&) {
     // A file the library refuses: a clear error is the answer.
   }
-  return 0;
 }

@@ -36,15 +36,13 @@ bool Same(const ItemView& a, const ItemView& b) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::InputFile input(data, size);
+TERRIX_FUZZ_FILE(path, data, size) {
   fuzz::InputFile target(data, size);
-  if (!input.Ok() || !target.Ok()) return 0;
-
+  if (!target.Ok()) return;
   Terrix_Prj project;
-  const std::int32_t items = project.LoadProject(input.Path());
-  fuzz::CheckStoredOr(items, INT16_MIN, INT16_MAX,
-                      "LoadProject");  // a stored count of 0 or less comes back as it is
+  const std::int32_t items = project.LoadProject(path);
+  // A stored count of 0 or less comes back as it is.
+  fuzz::CheckRange(items, INT16_MIN, INT16_MAX, "LoadProject");
   double extent[4];
   project.GetExtentInfo(&extent[0], &extent[1], &extent[2], &extent[3]);
   MAP_PARAstruct projection;
@@ -60,16 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int i = -1; i <= std::min(shown, 8); ++i) {
     const std::int32_t rc =
         project.SetItemInfo(i, i % 2 == 0 ? L"名称 two words" : nullptr, -0.0, 1e308 * i, kinds[(i + 8) % 8]);
-    fuzz::CheckStoredOr(rc, -128, 127, "SetItemInfo");  // the stored kind byte
+    fuzz::CheckRange(rc, -128, 127, "SetItemInfo");  // the stored kind byte
   }
 
   const std::int32_t saved = project.SaveProject(target.Path());
   fuzz::CheckCount(saved, "SaveProject");
   if (saved > 0) {
     Terrix_Prj reloaded;
-    fuzz::CheckStoredOr(reloaded.LoadProject(target.Path()), INT16_MIN, INT16_MAX, "LoadProject");
+    fuzz::CheckRange(reloaded.LoadProject(target.Path()), INT16_MIN, INT16_MAX, "LoadProject");
     for (int i = 0; i < std::min(saved, 64); ++i)
       if (!Same(View(project, i), View(reloaded, i))) fuzz::Fail("a saved item loads back changed");
   }
-  return 0;
 }

@@ -2,12 +2,9 @@
 #include "FuzzInput.h"
 #include "terrix/Symbol.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::InputFile input(data, size);
-  if (!input.Ok()) return 0;
+TERRIX_FUZZ_FILE(path, data, size) {
   Terrix::Terrix_Symbol symbol;
-  fuzz::CheckCount(symbol.Open(input.Path()), "Open");
+  fuzz::CheckCount(symbol.Open(path), "Open");
   Terrix::Terrix_Symbol copy(symbol);
   symbol.Close();
-  return 0;
 }

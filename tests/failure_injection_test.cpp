@@ -220,19 +220,16 @@ void ReadElements(Transcript& t, Reader& r) {
   GeometryHolder holder = MakeGeometry();
   Geometry* g = holder.get();
   for (int i = 0; i < kElements; ++i) {
+    const std::string at = " " + std::to_string(i);
     TERRIX_PntInfo p{};
-    t.Element("ReadPointInfo " + std::to_string(i), r.ReadPointInfo(i, &p, g), p, g);
+    t.Element("ReadPointInfo" + at, r.ReadPointInfo(i, &p, g), p, g);
     char note[260] = {};
     const std::int32_t rc = r.GetNoteInfo(i, note);
-    t.Code("GetNoteInfo " + std::to_string(i), rc, note);
-  }
-  for (int i = 0; i < kElements; ++i) {
+    t.Code("GetNoteInfo" + at, rc, note);
     TERRIX_LineInfo l{};
-    t.Element("ReadArcInfo " + std::to_string(i), r.ReadArcInfo(i, &l, g), l, g);
-  }
-  for (int i = 0; i < kElements; ++i) {
+    t.Element("ReadArcInfo" + at, r.ReadArcInfo(i, &l, g), l, g);
     TERRIX_RegInfo reg{};
-    t.Element("ReadPolygonInfo " + std::to_string(i), r.ReadPolygonInfo(i, &reg, g), reg, g);
+    t.Element("ReadPolygonInfo" + at, r.ReadPolygonInfo(i, &reg, g), reg, g);
   }
 }
 
@@ -258,24 +255,21 @@ void ReadFast(Transcript& t, const std::wstring& path) {
   counts += Raw(r.GetPolygonCount(&regions));
   t.Value("counts", counts + Raw(points) + Raw(arcs) + Raw(regions));
   for (int i = 0; i < kElements; ++i) {
-    WKBPoint p{};
-    const std::int32_t rc = r.ReadPointWKB(i, nullptr, &p);
-    t.Code("ReadPointWKB " + std::to_string(i), rc, Raw(p));
-  }
-  for (int i = 0; i < kElements; ++i) {
+    const std::string at = " " + std::to_string(i);
+    WKBPoint point{};
+    const std::int32_t rc = r.ReadPointWKB(i, nullptr, &point);
+    t.Code("ReadPointWKB" + at, rc, Raw(point));
     WKBLineString l{};
-    const std::int32_t rc = r.ReadArcWKB(i, nullptr, &l);
+    const std::int32_t arc = r.ReadArcWKB(i, nullptr, &l);
     const std::uint32_t count = l.numPoints;  // a packed field: copied, not bound
     std::string data = Raw(count);
     if (l.points != nullptr) data.append(reinterpret_cast<const char*>(l.points), count * sizeof(Point2D));
     std::free(l.points);
-    t.Code("ReadArcWKB " + std::to_string(i), rc, data);
-  }
-  for (int i = 0; i < kElements; ++i) {
+    t.Code("ReadArcWKB" + at, arc, data);
     WKBPolygon p{};
-    const std::int32_t rc = r.ReadPolygonWKB(i, nullptr, &p);
+    const std::int32_t polygon = r.ReadPolygonWKB(i, nullptr, &p);
     const std::uint32_t rings = p.numRings;
-    t.Code("ReadPolygonWKB " + std::to_string(i), rc, Raw(rings));
+    t.Code("ReadPolygonWKB" + at, polygon, Raw(rings));
   }
   ReadElements(t, r);
   t.group = "topology";
@@ -551,10 +545,6 @@ TEST_F(FailureInjection, StylingFiles) {
   const std::wstring sym = Write("s.sym", tb::Pattern(40, 3));
   SweepAll("symbol library", [&](Transcript& t) { Symbol(t, sym); });
 }
-
-}  // namespace
-
-namespace {
 
 // ---- What the writer keeps through a failed write ----------------------------
 

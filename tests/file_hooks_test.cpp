@@ -125,7 +125,7 @@ TEST_F(Hooked, WriterAndReaderRunOverTheHostsFiles) {
   EXPECT_EQ(reader.Open(L"mem://regions.tmf"), Terrix::Result::CannotOpen) << "not a platform file";
 }
 
-TEST_F(Hooked, StylingFilesAndTheSeamToo) {
+TEST_F(Hooked, StylingFilesTheSeamAndTheHostsFailures) {
   const tb::Bytes colors = tb::ColorLibBuilder().AddColor(0, 255, 0, 0, {}).Build();
   fs_.files["mem://c.clr"] = std::string(colors.begin(), colors.end());
   Terrix::Terrix_ColorLib library;
@@ -141,11 +141,8 @@ TEST_F(Hooked, StylingFilesAndTheSeamToo) {
   EXPECT_EQ(std::string(head, 8), "PCOLOR 3");
   EXPECT_FALSE(file.Read(head, sizeof head)) << "the seam fails the second read";
   EXPECT_EQ(Terrix::core::FileSeam::OpenCount(), 1);
-}
-
-TEST_F(Hooked, TheHostsFailuresAreFailures) {
+  // The host's failures are failures.
   fs_.failWrites = true;
-  Terrix::core::File file;
   ASSERT_TRUE(file.OpenUtf8("mem://new.bin", Terrix::core::OpenMode::Create));
   EXPECT_FALSE(file.Write("abc", 3));
   Terrix::Terrix_FastReader reader;
