@@ -4,17 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <vector>
 
+#include "builder/ElementRecords.h"
 #include "core/File.h"
-#include "support/ElementReading.h"
+#include "terrix/FastReader.h"
+#include "terrix/GeometryHolder.h"
 #include "terrix/MemReader.h"
 #include "terrix/Reader.h"
 #include "terrix/ResultCodes.h"
 
 using namespace Terrix;
-using namespace elements_test;
 using core::FileSeam;
 using Points = std::vector<tb::XY>;
 
@@ -28,6 +30,32 @@ std::ostream& operator<<(std::ostream& os, const XY& p) {
 }  // namespace tb
 
 namespace {
+
+// The fast reader with its protected element helpers reachable.
+class Reader : public Terrix_FastReader {
+ public:
+  using Terrix_FastReader::ReadGeomInfo;
+  using Terrix_FastReader::ReadPolyArc;
+  using Terrix_FastReader::ReadPolyTopo;
+};
+
+// A copy of a packed record's field: the assertion macros bind references,
+// which a packed (misaligned) field cannot give.
+template <typename T>
+T Value(T field) {
+  return field;
+}
+
+// Bitwise equality of doubles, so that a NaN or -0.0 compares as stored.
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+template <typename Record>
+tb::Bytes BytesOf(const Record& r) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
+  return tb::Bytes(p, p + sizeof r);
+}
 
 class ElementsTest : public ::testing::Test {
  protected:

@@ -18,10 +18,6 @@ class AttributeSection {
   /// `name` is the raw 8-bit name (cut at 20 bytes).
   AttributeSection& Field(const std::string& name, std::uint8_t type, std::int16_t width,
                           std::int16_t auxLength = 0, std::int8_t auxByte = 0);
-  /// Stores this value offset in the last field's descriptor instead of the laid-out one.
-  AttributeSection& ValueOffsetOfLast(std::uint32_t offset) {
-    return Set(fields_.back().valueOffset, offset);
-  }
 
   /// Makes sure element records 0 .. count - 1 exist (slots 1 .. count).
   AttributeSection& Elements(int count);
@@ -51,11 +47,6 @@ class AttributeSection {
   /// The laid-out record length: 1 plus the sum of all widths.
   std::uint32_t LaidRecordLength() const;
   std::uint32_t LaidRecordOffset() const { return 348 + 39 * static_cast<std::uint32_t>(fields_.size()); }
-  /// Offset of field `field`'s value in element `element`, from the section start.
-  std::uint32_t ValueAt(int element, int field) const {
-    return LaidRecordOffset() + static_cast<std::uint32_t>(element + 1) * LaidRecordLength() +
-           fields_.at(static_cast<std::size_t>(field)).valueOffset;
-  }
 
   Bytes Build() const;
 

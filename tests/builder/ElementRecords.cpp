@@ -71,12 +71,7 @@ int ElementFile::AddPolygonRecord(std::uint8_t state, std::int32_t listCount, st
 
 int ElementFile::AddPoint(double x, double y, const std::string& note, std::uint8_t state) {
   const std::uint32_t offset = note.empty() ? 0 : coordinates_.Raw(Bytes(note.begin(), note.end()));
-  return AddPointRecord(state, static_cast<std::int16_t>(note.size()), offset, x, y);
-}
-
-int ElementFile::AddPointRecord(std::uint8_t state, std::int16_t noteLength, std::uint32_t noteOffset,
-                                double x, double y) {
-  points_.push_back(PointRecord(state, noteLength, noteOffset, x, y, kDisplayFill));
+  points_.push_back(PointRecord(state, static_cast<std::int16_t>(note.size()), offset, x, y, kDisplayFill));
   return static_cast<int>(points_.size()) - 1;
 }
 

@@ -66,8 +66,6 @@ class ElementFile {
   int AddPolygonRecord(std::uint8_t state, std::int32_t listCount, std::uint32_t listOffset);
   /// A point with its note text ("" for none); returns its record number.
   int AddPoint(double x, double y, const std::string& note, std::uint8_t state = kInUse);
-  int AddPointRecord(std::uint8_t state, std::int16_t noteLength, std::uint32_t noteOffset, double x,
-                     double y);
   /// A network node (x, y, state at 24, style offset at 30) with its 94-byte style block.
   int AddNode(double x, double y, const Bytes& style, std::uint8_t state = kInUse);
 

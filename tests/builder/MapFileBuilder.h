@@ -42,7 +42,6 @@ class MapFileBuilder {
 
   /// Content of section `entry` (0..15).
   MapFileBuilder& Section(int entry, Bytes bytes) { return Set(sections_.at(entry), std::move(bytes)); }
-  Bytes& SectionBytes(int entry) { return sections_.at(entry); }
   /// Stores this (offset, length) in the directory instead of the laid-out one.
   MapFileBuilder& OverrideEntry(int entry, std::uint32_t offset, std::uint32_t length) {
     return Set(overrides_.at(entry), std::make_pair(offset, length));
