@@ -278,6 +278,7 @@ TEST_F(ElementsTest, LinesRunningPastTheEndOfTheFileReadAsZeros) {
   EXPECT_EQ(Rings(*g), (std::vector<Points>{{{7, 8}, {9, 10}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}}}));
 
   // The fast reader reads a line in one run, and a failed run leaves the arrays.
+  EmptyGeometry(g.get());
   FileSeam::FailReadAt(1);
   TERRIX_LineInfo info{};
   EXPECT_EQ(fast.ReadArcInfo(0, &info, g.get()), Result::IoError);
