@@ -433,13 +433,22 @@ class Model {
                    reader.ReadLongAttribute(ei, fi) == Typed<std::int32_t>(want, n) &&
                    SameBits(&fv, &fw, 4) && SameBits(&dv, &dw, 8),
                at + ": a typed read");
+        const DATE_STRUstruct date = reader.ReadDateAttribute(ei, fi), dateWant = Typed<DATE_STRUstruct>(want, n);
+        const TIME_STRUstruct time = reader.ReadTimeAttribute(ei, fi), timeWant = Typed<TIME_STRUstruct>(want, n);
+        const TIMESTAMPstruct stamp = reader.ReadTimeStampAttribute(ei, fi),
+                              stampWant = Typed<TIMESTAMPstruct>(want, n);
+        Expect(SameBits(&date, &dateWant, sizeof date) && SameBits(&time, &timeWant, sizeof time) &&
+                   SameBits(&stamp, &stampWant, sizeof stamp),
+               at + ": a date, time or time stamp read");
         // Texts: up to the terminator, without leading and trailing spaces.
         std::string text(reinterpret_cast<const char*>(want), static_cast<std::size_t>(n));
         text.resize(std::strlen(text.c_str()));
         text.erase(0, std::min(text.find_first_not_of(' '), text.size()));
         text.erase(text.find_last_not_of(' ') + 1);
         const char* s = reader.ReadStringAttribute(ei, fi);
-        Expect(s != nullptr && text == s, at + ": a text");
+        Expect(s != nullptr && text == s, at + ": a string");
+        const char* t = reader.ReadTextAttribute(ei, fi);
+        Expect(t != nullptr && text == t, at + ": a text");
       }
     }
   }
