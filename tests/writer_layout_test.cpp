@@ -234,27 +234,6 @@ TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
   EXPECT_EQ(after.Slice(91, sizeof p), tb::Bytes(expected.begin() + 91, expected.end()));
 }
 
-TEST_F(WriterLayout, ElementsOfAnotherKindAreRefused) {
-  const Terrix::GeometryHolder ring = writer_support::Geo(writer_support::Ramp(4), {0});
-  const TERRIX_PntInfo point = writer_support::InUsePoint(1, 1);
-  ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
-  EXPECT_EQ(w.AddPointInfo(point, *none, "x"), Result::NotHandled);
-  EXPECT_EQ(w.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *ring), Result::NotHandled);
-  EXPECT_EQ(w.AddPolyArcInfo(line, *ring, 0), Result::NotHandled);
-  ASSERT_EQ(w.Create(dir.WidePath("p.tmf").c_str(), 1), Result::Success);
-  EXPECT_EQ(w.AddArcInfo(line, *ring, 0), Result::NotHandled);
-  ASSERT_EQ(w.Create(dir.WidePath("t.tmf").c_str(), 7), Result::Success);
-  EXPECT_EQ(w.AddArcInfo(line, *ring, 0), Result::NotHandled);
-  EXPECT_EQ(w.AddPointInfo(point, *none, "x"), Result::NotHandled);
-  // Nothing is added once the file is written.
-  ASSERT_EQ(w.Create(dir.WidePath("q.tmf").c_str(), 1), Result::Success);
-  w.Flush();
-  EXPECT_EQ(w.AddPointInfo(point, *none, "x"), Result::NotHandled);
-  const FileView f = Finish("q.tmf");
-  EXPECT_EQ(f.bytes.size(), 1297u);
-  EXPECT_EQ(f.Counts(), std::vector<std::int32_t>(11, 0));
-}
-
 TEST_F(WriterLayout, PartRangesOutsideTheGeometryStayInsideItsArrays) {
   ASSERT_EQ(w.Create(dir.WidePath("l.tmf").c_str(), 0), Result::Success);
   const Terrix::GeometryHolder wild =

@@ -126,8 +126,10 @@ class Model {
         const int element = in.Int(-1, e + 1), field = in.Int(-1, static_cast<int>(fields_.size()));
         WriteValue(in, w, element, field);
       }
+      if (in.Int(0, 7) == 0) AddRefused(in, w, false);
     }
     w.Flush();
+    AddRefused(in, w, true);
     w.Close();
   }
 
@@ -236,6 +238,20 @@ class Model {
     points_.push_back(p);
     notes_.push_back(note);
     Widen({{p.x, p.y}});
+  }
+
+  /// An element the writer must refuse, writing nothing of it: one of another
+  /// kind, or any once the file is written.
+  template <class Source>
+  void AddRefused(Source& in, Terrix_Writer& w, bool written) {
+    const int call = in.Int(0, 3);
+    const TERRIX_LineInfo l = RingArcRecord();
+    std::int32_t rc = Result::NotHandled;
+    if (call == 0 && (written || kind_ != 1)) rc = w.AddPointInfo(BytesFrom<TERRIX_PntInfo>(in), *geometry_, "");
+    if (call == 1 && (written || kind_ != 0)) rc = w.AddArcInfo(l, *geometry_, 0);
+    if (call == 2 && (written || kind_ != 2)) rc = w.AddPolyArcInfo(l, *geometry_, 0);
+    if (call == 3 && (written || kind_ != 2)) rc = w.AddPolygonInfo(BytesFrom<TERRIX_RegInfo>(in), *geometry_);
+    Expect(rc == Result::NotHandled, "the writer took an element of another kind, or after Flush");
   }
 
   /// An arc as the file must hold it: its point count and coordinate offset
