@@ -4,17 +4,17 @@
 #include "FuzzInput.h"
 #include "terrix/Legend.h"
 
-TERRIX_FUZZ_FILE(path, data, size) {
-  using namespace Terrix;
-  Terrix_Legend legend;
-  legend.Open(path);  // a stored count below 1 comes back as it is: any value can be right
+void FuzzOne(const fuzz::Input& in) {
+  Terrix::Terrix_Legend legend;
+  legend.Open(in.path);  // a stored count below 1 comes back as it is: any value
+                         // can be right
   for (int i = -1; i < std::min(legend.GetLegendNum(), 100) + 1; ++i) {
-    TERRIX_LegendItem item;
-    PNT_INFOstruct point;
-    LIN_INFOstruct line;
-    REG_INFOstruct region;
-    fuzz::CheckRange(legend.GetLegendInfo(i, &item, &point, &line, &region), -128, 127, "GetLegendInfo");
-    fuzz::CheckRange(legend.GetLegendInfo(i, nullptr, nullptr, nullptr, nullptr), -128, 127, "GetLegendInfo");
+    Terrix::TERRIX_LegendItem item;
+    Terrix::PNT_INFOstruct point;
+    Terrix::LIN_INFOstruct line;
+    Terrix::REG_INFOstruct region;
+    fuzz::CheckByte(legend.GetLegendInfo(i, &item, &point, &line, &region), "GetLegendInfo");
+    fuzz::CheckByte(legend.GetLegendInfo(i, nullptr, nullptr, nullptr, nullptr), "GetLegendInfo");
   }
   legend.Close();
 }

@@ -2,7 +2,7 @@
 // as a line file: counts, head, topology, network points, elements, the table.
 #include "FuzzInput.h"
 
-TERRIX_FUZZ_FILE(path, data, size) {
-  support::ReadAllMem(path, false, fuzz::Check);
-  support::ReadAllMem(path, true, fuzz::Check);
+void FuzzOne(const fuzz::Input& in) {
+  support::ReadAllMem(in.path, false, fuzz::Check);
+  support::ReadAllMem(in.path, true, fuzz::Check);
 }

@@ -2,9 +2,9 @@
 #include "FuzzInput.h"
 #include "terrix/Symbol.h"
 
-TERRIX_FUZZ_FILE(path, data, size) {
+void FuzzOne(const fuzz::Input& in) {
   Terrix::Terrix_Symbol symbol;
-  fuzz::CheckCount(symbol.Open(path), "Open");
+  fuzz::CheckCount(symbol.Open(in.path), "Open");
   Terrix::Terrix_Symbol copy(symbol);
   symbol.Close();
 }

@@ -1,150 +1,132 @@
-// Files through a host's hooks: an in-memory file system stands in for a
-// host's virtual files. The writer, the readers and the styling loaders run
-// over it exactly as over the platform's files, the test seam still counts,
-// and the hooks' failures are the library's failures.
+// Files through a host's hooks: the platform's files through stdio under a
+// "host:" prefix the platform does not know. The writer and the reader run over
+// them as over the platform's files, every hook the library needs is used, and
+// a failing hook is a failure the library reports.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "TerrixLib.h"
 #include "WriterTestSupport.h"
 #include "builder/MapFileBuilder.h"
-#include "builder/StyleFileBuilder.h"
-#include "core/File.h"
-#include "terrix/ColorLib.h"
-#include "terrix/FastReader.h"
-#include "terrix/FileHooks.h"
-#include "terrix/ResultCodes.h"
 
 namespace {
 
-// Files in memory, by path; an open file is its path and a position.
-struct MemoryFiles {
-  std::map<std::string, std::string> files;
-  int opens = 0, closes = 0;
-  bool failWrites = false;
-};
+using namespace Terrix;
+using namespace Terrix::Result;
+using writer_support::StepWriter;
 
-struct MemoryFile {
-  MemoryFiles* fs;
-  std::string* bytes;
-  std::uint64_t position = 0;
-};
-
-Terrix::FileHooks MemoryHooks(MemoryFiles& fs) {
-  Terrix::FileHooks h{};
-  h.userData = &fs;
-  h.Open = [](const char* path, const char* access, void* user) -> void* {
-    auto* fs = static_cast<MemoryFiles*>(user);
-    const std::string a = access;
-    auto it = fs->files.find(path);
-    if (a == "w+b")
-      it = fs->files.insert_or_assign(path, std::string()).first;
-    else if (it == fs->files.end())
-      return nullptr;
-    ++fs->opens;
-    return new MemoryFile{fs, &it->second};
-  };
-  h.Read = [](void* buffer, std::size_t size, void* file) -> std::size_t {
-    auto* f = static_cast<MemoryFile*>(file);
-    if (f->position >= f->bytes->size()) return 0;
-    const std::size_t n = std::min<std::size_t>(size, f->bytes->size() - f->position);
-    std::memcpy(buffer, f->bytes->data() + f->position, n);
-    f->position += n;
-    return n;
-  };
-  h.Write = [](const void* buffer, std::size_t size, void* file) -> std::size_t {
-    auto* f = static_cast<MemoryFile*>(file);
-    if (f->fs->failWrites) return 0;
-    if (f->bytes->size() < f->position + size) f->bytes->resize(f->position + size);
-    std::memcpy(f->bytes->data() + f->position, buffer, size);
-    f->position += size;
-    return size;
-  };
-  h.Seek = [](void* file, std::uint64_t offset) {
-    static_cast<MemoryFile*>(file)->position = offset;
-    return 0;
-  };
-  h.Tell = [](void* file) { return static_cast<MemoryFile*>(file)->position; };
-  h.Size = [](void* file) -> std::uint64_t { return static_cast<MemoryFile*>(file)->bytes->size(); };
-  h.Close = [](void* file) {
-    auto* f = static_cast<MemoryFile*>(file);
-    ++f->fs->closes;
-    delete f;
-    return 0;
-  };
-  return h;
+// The hooks the library calls (it never needs Tell), each call counted; the
+// one `failing` names fails.
+enum Hook { kOpen, kRead, kWrite, kSeek, kSize, kClose, kHooks };
+int calls[kHooks], failing = kHooks;
+bool Fails(Hook h) {
+  return ++calls[h], h == failing;
+}
+std::FILE* F(void* file) {
+  return static_cast<std::FILE*>(file);
 }
 
-// A region file written by the library, with one polygon and one value.
-void WriteRegionFile(const wchar_t* path) {
-  Terrix::Terrix_Writer w;
-  ASSERT_EQ(w.Create(path, 2), Terrix::Result::Success);
-  const Terrix::GeometryHolder g = writer_support::Geo({{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}, {0});
-  ASSERT_EQ(w.AddPolygonInfo(writer_support::InUse<Terrix::TERRIX_RegInfo>(), *g), Terrix::Result::Success);
-  ASSERT_EQ(w.AddFieldInfo(L"n", 3, 4, 0, 0), 1);
-  ASSERT_TRUE(w.WriteLongAttribute(0, 0, 42));
-  w.Flush();
-  w.Close();
+const FileHooks kHost = {
+    [](const char* path, const char* access, void*) -> void* {
+      return Fails(kOpen) || std::strncmp(path, "host:", 5) != 0 ? nullptr : std::fopen(path + 5, access);
+    },
+    [](void* buffer, std::size_t size, void* file) {
+      return Fails(kRead) ? 0 : std::fread(buffer, 1, size, F(file));
+    },
+    [](const void* buffer, std::size_t size, void* file) {
+      return Fails(kWrite) ? 0 : std::fwrite(buffer, 1, size, F(file));
+    },
+    [](void* file, std::uint64_t at) {
+      return Fails(kSeek) ? 1 : std::fseek(F(file), static_cast<long>(at), SEEK_SET);
+    },
+    [](void* file) { return static_cast<std::uint64_t>(std::ftell(F(file))); },
+    [](void* file) -> std::uint64_t {
+      return Fails(kSize) || std::fseek(F(file), 0, SEEK_END) != 0 ? 0 : std::ftell(F(file));
+    },
+    [](void* file) { return Fails(kClose), std::fclose(F(file)); },
+    nullptr};
+
+// A region file of one polygon and one value, written step by step and read
+// back: the code of each step and read, in order.
+std::vector<std::int32_t> WriteAndRead(const std::wstring& path, Geometry* g) {
+  std::vector<std::int32_t> codes;
+  {
+    StepWriter w;
+    codes.push_back(w.Create(path.c_str(), 2));
+    const GeometryHolder square = writer_support::Geo({{0, 0}, {0, 4}, {4, 4}, {4, 0}, {0, 0}}, {0});
+    codes.push_back(w.AddPolygonInfo(writer_support::InUse<TERRIX_RegInfo>(), *square));
+    codes.push_back(w.AddFieldInfo(L"n", 3, 4, 0, 0));
+    codes.push_back(w.WriteLongAttribute(0, 0, 42));
+    for (auto step : {&StepWriter::BuildMapPart, &StepWriter::WriteHeadInfo, &StepWriter::WriteGeomInfo,
+                      &StepWriter::WriteGeometry, &StepWriter::WriteFieldInfo, &StepWriter::WriteRecordAll,
+                      &StepWriter::WriteEndInfo})
+      codes.push_back((w.*step)());
+  }
+  Terrix_FastReader reader;
+  codes.push_back(reader.Open(path.c_str()));
+  codes.push_back(reader.ReadPolygonInfo(0, nullptr, g));
+  codes.push_back(reader.GetFieldCount());
+  codes.push_back(reader.ReadLongAttribute(0, 0));
+  return codes;
 }
 
 class Hooked : public ::testing::Test {
  protected:
-  void SetUp() override { previous_ = Terrix::SetThreadFileHooks(&hooks_); }
-  void TearDown() override { Terrix::SetThreadFileHooks(previous_); }
-  MemoryFiles fs_;
-  Terrix::FileHooks hooks_ = MemoryHooks(fs_);
-  const Terrix::FileHooks* previous_ = nullptr;
+  void SetUp() override {
+    std::fill(calls, calls + kHooks, 0);
+    failing = kHooks;
+    previous_ = SetThreadFileHooks(&kHost);
+  }
+  void TearDown() override { SetThreadFileHooks(previous_); }
+  std::wstring Host(const std::string& name) { return L"host:" + dir.WidePath(name); }
+  tb::TempDir dir;
+  GeometryHolder g = MakeGeometry();
+  const FileHooks* previous_ = nullptr;
 };
 
 }  // namespace
 
-TEST_F(Hooked, WriterAndReaderRunOverTheHostsFiles) {
-  WriteRegionFile(L"mem://regions.tmf");
-  ASSERT_EQ(fs_.files.count("mem://regions.tmf"), 1u);
-  // The same file through the platform's files has the same bytes.
-  Terrix::SetThreadFileHooks(nullptr);
-  tb::TempDir dir;
-  WriteRegionFile(dir.WidePath("regions.tmf").c_str());
-  const tb::Bytes onDisk = tb::ReadFile(dir.Path("regions.tmf"));
-  EXPECT_EQ(fs_.files["mem://regions.tmf"], std::string(onDisk.begin(), onDisk.end()));
-  Terrix::SetThreadFileHooks(&hooks_);
-
-  Terrix::Terrix_FastReader reader;
-  ASSERT_EQ(reader.Open(L"mem://regions.tmf"), Terrix::Result::Success);
-  // The file keeps the hooks it was opened with.
-  Terrix::SetThreadFileHooks(nullptr);
-  Terrix::GeometryHolder g = Terrix::MakeGeometry();
-  ASSERT_EQ(reader.ReadPolygonInfo(0, nullptr, g.get()), Terrix::Result::Success);
-  EXPECT_EQ(g->vertexCount, 5);
-  EXPECT_EQ(g->y[2], 4);
-  ASSERT_EQ(reader.GetFieldCount(), 1);
-  EXPECT_EQ(reader.ReadLongAttribute(0, 0), 42);
-  reader.Close();
-  EXPECT_EQ(fs_.opens, fs_.closes) << "every file opened through the hooks is closed through them";
-  EXPECT_EQ(reader.Open(L"mem://regions.tmf"), Terrix::Result::CannotOpen) << "not a platform file";
+TEST_F(Hooked, WriterAndReaderUseEveryHookAndWriteWhatThePlatformWrites) {
+  const std::vector<std::int32_t> codes = WriteAndRead(Host("hooked.tmf"), g.get());
+  constexpr std::int32_t S = Result::Success;  // Create, add, field, value, steps, open, reads:
+  EXPECT_EQ(codes, (std::vector<std::int32_t>{S, S, 1, 1, S, S, S, S, S, S, S, S, S, 1, 42}));
+  for (int h = 0; h < kHooks; ++h) EXPECT_GT(calls[h], 0) << "hook " << h << " not used";
+  EXPECT_EQ(calls[kOpen], calls[kClose]) << "every file opened through the hooks is closed through them";
+  SetThreadFileHooks(nullptr);
+  WriteAndRead(dir.WidePath("platform.tmf"), g.get());
+  EXPECT_EQ(tb::ReadFile(dir.Path("hooked.tmf")), tb::ReadFile(dir.Path("platform.tmf")));
+  // A file keeps the hooks it was opened with.
+  SetThreadFileHooks(&kHost);
+  Terrix_FastReader reader;
+  ASSERT_EQ(reader.Open(Host("hooked.tmf").c_str()), Result::Success);
+  SetThreadFileHooks(nullptr);
+  EXPECT_EQ(reader.ReadPolygonInfo(0, nullptr, g.get()), Result::Success);
+  EXPECT_EQ(reader.Open(Host("hooked.tmf").c_str()), Result::CannotOpen) << "not a platform file";
 }
 
-TEST_F(Hooked, StylingFilesTheSeamAndTheHostsFailures) {
-  const tb::Bytes colors = tb::ColorLibBuilder().AddColor(0, 255, 0, 0, {}).Build();
-  fs_.files["mem://c.clr"] = std::string(colors.begin(), colors.end());
-  Terrix::Terrix_ColorLib library;
-  EXPECT_EQ(library.LoadColors(L"mem://c.clr"), 1);
-
-  Terrix::core::FileSeam::Reset();
-  Terrix::core::File file;
-  ASSERT_TRUE(file.OpenUtf8("mem://c.clr", Terrix::core::OpenMode::Read));
-  EXPECT_EQ(file.Size(), colors.size());
-  char head[8] = {};
-  Terrix::core::FileSeam::FailReadAt(2);
-  EXPECT_TRUE(file.Read(head, sizeof head));
-  EXPECT_EQ(std::string(head, 8), "PCOLOR 3");
-  EXPECT_FALSE(file.Read(head, sizeof head)) << "the seam fails the second read";
-  EXPECT_EQ(Terrix::core::FileSeam::OpenCount(), 1);
-  // The host's failures are failures.
-  fs_.failWrites = true;
-  ASSERT_TRUE(file.OpenUtf8("mem://new.bin", Terrix::core::OpenMode::Create));
-  EXPECT_FALSE(file.Write("abc", 3));
-  Terrix::Terrix_FastReader reader;
-  EXPECT_EQ(reader.Open(L"mem://missing.tmf"), Terrix::Result::CannotOpen);
+TEST_F(Hooked, AFailingHookIsAFailedOpenReadOrWrite) {
+  const std::vector<std::int32_t> clean = WriteAndRead(Host("clean.tmf"), g.get());
+  const struct {
+    Hook hook;
+    std::size_t call;  // the first call whose code differs from the clean run's
+    std::int32_t code;
+  } cases[] = {
+      // clang-format off
+      {kOpen, 0, CannotOpen}, {kWrite, 5, IoError}, {kSeek, 5, IoError}, {kRead, 11, BadMagic},
+      {kSize, 12, NotInUse},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    failing = c.hook;
+    const std::vector<std::int32_t> codes = WriteAndRead(Host("failing.tmf"), g.get());
+    const std::size_t first = std::mismatch(codes.begin(), codes.end(), clean.begin()).first - codes.begin();
+    ASSERT_LT(first, codes.size()) << "hook " << c.hook << " failed unseen";
+    EXPECT_EQ(first, c.call) << "hook " << c.hook;
+    EXPECT_EQ(codes[first], c.code) << "hook " << c.hook;
+  }
 }
