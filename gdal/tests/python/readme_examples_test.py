@@ -27,14 +27,11 @@ def checks(group, ns, printed, shapefile):
             (math.isclose(sum(a for _, a in ns["results"]), area, rel_tol=1e-9), f"the whole's area {area}")]
 
 
-def main():
-    repo, group = sys.argv[1], sys.argv[2]
-    for module in NEEDS[group]:
-        try:
-            importlib.import_module(module)
-        except ImportError:
-            print(f"skipped: the Python module {module} is not installed")
-            return 77
+def main(repo, group):
+    try:
+        [importlib.import_module(module) for module in NEEDS[group]]
+    except ImportError as error:
+        return print(f"skipped: {error}") or 77
     from osgeo import gdal
     text = open(os.path.join(repo, "README.md"), encoding="utf-8").read()
     section = text[text.index("### From Python"):]
@@ -58,4 +55,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(*sys.argv[1:3]))
