@@ -21,10 +21,10 @@ def checks(group, ns, printed, shapefile):
         return [(printed == "243 cities\n", printed), (last == "Null Island", last),
                 (files == ["cities.tmf", "countries.tmf", "series"], files)]
     import geopandas
-    area = geopandas.read_file(shapefile).to_crs("EPSG:6933").area.sum()
-    return [(ns["results"] == [ns["summary"](f) for f in ns["files"]], "what a serial run gives"),
-            (sum(n for n, _ in ns["results"]) == 177, "every country in one sheet of 36"),
-            (math.isclose(sum(a for _, a in ns["results"]), area, rel_tol=1e-9), f"the whole's area {area}")]
+    area, results = geopandas.read_file(shapefile).to_crs("EPSG:6933").area.sum(), ns["results"]
+    return [(results == [ns["summary"](f) for f in ns["files"]], "what a serial run gives"),
+            (sum(n for n, _ in results) == 177, "every country in one sheet of 36"),
+            (math.isclose(sum(a for _, a in results), area, rel_tol=1e-9), f"the whole's area {area}")]
 
 
 def main(repo, group):
