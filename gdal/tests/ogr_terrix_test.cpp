@@ -111,8 +111,6 @@ class TerrixPlugin : public ::testing::Test {
   tb::TempDir dir_;
 };
 using TerrixOgr2Ogr = TerrixPlugin;  // the tests that run gdal-bin's programs only
-#define SKIP_WITHOUT_GDAL_PROGRAMS() \
-  if (kOgr2Ogr.empty() || kOgrInfo.empty()) GTEST_SKIP() << "gdal-bin is not installed"
 
 }  // namespace
 
@@ -173,7 +171,9 @@ TEST_F(TerrixPlugin, FilesReadAsStoredOpenedByMagicAndFiltered) {
   EXPECT_EQ(log.text, "");
   Dataset ds = Open(dir_.Path("pts.tmf"), nullptr);
   OGRLayer* layer = ds->GetLayer(0);
+  EXPECT_TRUE(layer->TestCapability(OLCFastFeatureCount) && layer->TestCapability(OLCFastSetNextByIndex));
   ASSERT_EQ(layer->SetAttributeFilter("pop > 8"), OGRERR_NONE);
+  EXPECT_FALSE(layer->TestCapability(OLCFastFeatureCount) || layer->TestCapability(OLCFastSetNextByIndex));
   EXPECT_EQ(layer->GetFeatureCount(), 1);
   layer->SetAttributeFilter(nullptr);
   const char* ignored[] = {"name", "terrix:note", "OGR_GEOMETRY", nullptr};
@@ -321,7 +321,7 @@ TEST_F(TerrixPlugin, ShapesMakeTheKindAndReadBackAsStoredOrAreRefused) {
 // An update: a deletion alone is made in place (one state byte); other changes are seen at once and make the
 // close write the file anew, sidecar kept; a change the format cannot hold leaves the file as it was.
 TEST_F(TerrixPlugin, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile) {
-  SKIP_WITHOUT_GDAL_PROGRAMS();
+  if (kOgr2Ogr.empty() || kOgrInfo.empty()) GTEST_SKIP() << "gdal-bin is not installed";
   const std::string map = dir_.Path("cities.tmf");
   ASSERT_EQ(Run(kOgr2Ogr + " -f Terrix " + map + " " + kCities + " -lco CODEPAGE=GB18030").status, 0);
   const std::string bytes = Bytes(map);
@@ -334,6 +334,7 @@ TEST_F(TerrixPlugin, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile
       EXPECT_EQ(layer->DeleteFeature(gone), OGRERR_NON_EXISTING_FEATURE) << gone;
     EXPECT_EQ(layer->GetFeatureCount(), 242);
     EXPECT_EQ(layer->GetFeature(5), nullptr);
+    EXPECT_FALSE(layer->TestCapability(OLCFastSetNextByIndex)) << "the generic walk now";
     ASSERT_EQ(layer->SetNextByIndex(5), OGRERR_NONE);
     EXPECT_EQ(std::unique_ptr<OGRFeature>(layer->GetNextFeature())->GetFID(), 6);
   }
@@ -362,6 +363,7 @@ TEST_F(TerrixPlugin, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile
     EXPECT_EQ(added.GetFID(), 243) << "after the file's elements";
     EXPECT_EQ(layer->GetFeatureCount(), 243);
     EXPECT_EQ(Row(*std::unique_ptr<OGRFeature>(layer->GetFeature(243))), "Added||POINT (-179.5 -89.5)");
+    EXPECT_FALSE(layer->TestCapability(OLCFastGetExtent)) << "the stored extent no longer holds";
     OGREnvelope extent;
     ASSERT_EQ(layer->GetExtent(&extent, TRUE), OGRERR_NONE);
     EXPECT_EQ(extent.MinX + extent.MinY, -179.5 - 89.5);
@@ -391,7 +393,7 @@ TEST_F(TerrixPlugin, DeletionsInPlaceOtherChangesWrittenAnewFailuresLeaveTheFile
 // A folder is a dataset of a map file (and NAME.prj) per layer: a new layer is a new file, -overwrite
 // replaces one layer's file, DeleteLayer removes a file and its sidecar at closing.
 TEST_F(TerrixPlugin, FolderIsADatasetOfAFilePerLayer) {
-  SKIP_WITHOUT_GDAL_PROGRAMS();
+  if (kOgr2Ogr.empty() || kOgrInfo.empty()) GTEST_SKIP() << "gdal-bin is not installed";
   const std::string folder = dir_.Path("maps"), ogr2ogr = kOgr2Ogr + " -f Terrix -lco CODEPAGE=GB18030 ";
   for (const std::string& args :
        {folder + " " + kCities + " -nln cities", "-update " + folder + " " + kCountries + " -nln countries",
@@ -414,7 +416,7 @@ TEST_F(TerrixPlugin, FolderIsADatasetOfAFilePerLayer) {
 // kind and coordinate system; a failure at closing fails it and leaves no file; standard output and input; a
 // shapefile's ESRI WKT kept through a map file, a NAME.prj that NAME.shp shares left as it is (and said).
 TEST_F(TerrixOgr2Ogr, CopyAppendOverwriteFailureVirtualFilesAndCoordinateSystems) {
-  SKIP_WITHOUT_GDAL_PROGRAMS();
+  if (kOgr2Ogr.empty() || kOgrInfo.empty()) GTEST_SKIP() << "gdal-bin is not installed";
   const std::string d = dir_.Path(""), gb = " -lco CODEPAGE=GB18030", to = kOgr2Ogr + " -f Terrix " + d;
   ASSERT_EQ(VSIMkdir((d + "out").c_str(), 0755), 0);
   // clang-format off
