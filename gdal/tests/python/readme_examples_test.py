@@ -21,20 +21,17 @@ def checks(group, ns, printed, shapefile):
         return [(printed == "243 cities\n", printed), (last == "Null Island", last),
                 (files == ["cities.tmf", "countries.tmf", "series"], files)]
     import geopandas
-    area = geopandas.read_file(shapefile).to_crs("EPSG:6933").area.sum()
-    return [(ns["results"] == [ns["summary"](f) for f in ns["files"]], "what a serial run gives"),
-            (sum(n for n, _ in ns["results"]) == 177, "every country in one sheet of 36"),
-            (math.isclose(sum(a for _, a in ns["results"]), area, rel_tol=1e-9), f"the whole's area {area}")]
+    area, results = geopandas.read_file(shapefile).to_crs("EPSG:6933").area.sum(), ns["results"]
+    return [(results == [ns["summary"](f) for f in ns["files"]], "what a serial run gives"),
+            (sum(n for n, _ in results) == 177, "every country in one sheet of 36"),
+            (math.isclose(sum(a for _, a in results), area, rel_tol=1e-9), f"the whole's area {area}")]
 
 
-def main():
-    repo, group = sys.argv[1], sys.argv[2]
-    for module in NEEDS[group]:
-        try:
-            importlib.import_module(module)
-        except ImportError:
-            print(f"skipped: the Python module {module} is not installed")
-            return 77
+def main(repo, group):
+    try:
+        [importlib.import_module(module) for module in NEEDS[group]]
+    except ImportError as error:
+        return print(f"skipped: {error}") or 77
     from osgeo import gdal
     text = open(os.path.join(repo, "README.md"), encoding="utf-8").read()
     section = text[text.index("### From Python"):]
@@ -58,4 +55,4 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(*sys.argv[1:3]))
