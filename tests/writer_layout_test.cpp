@@ -1,7 +1,7 @@
 // The file assembly of Terrix_Writer, checked on the written bytes (offsets
 // from the format description, not from the library): head area, directory of
 // every kind, section placement, zero gaps, per-element blocks, field
-// descriptors; Close without Flush; what the writer refuses or repairs. What
+// descriptors; what the writer refuses or repairs. What
 // elements and values hold is the model round trip's (writer_model_test.cpp).
 #include <gtest/gtest.h>
 
@@ -209,29 +209,6 @@ TEST_F(WriterLayout, CreateRefusalsAndWritersWithoutFile) {
   EXPECT_EQ(s.BuildMapPart(), Result::CannotOpen);
   EXPECT_EQ(s.WriteHeadInfo(), Result::CannotOpen);
   EXPECT_EQ(s.WriteEndInfo(), Result::CannotOpen);
-}
-
-TEST_F(WriterLayout, ProjectionAndCloseWithoutFlush) {
-  ASSERT_EQ(w.Create(dir.WidePath("a.tmf").c_str(), 1), Result::Success);
-  w.AddPointInfo(writer_support::InUsePoint(1, 1), *none, "n");
-  w.Close();
-  w.Close();  // nothing the second time
-  EXPECT_EQ(std::filesystem::file_size(dir.Path("a.tmf")), 0u);
-
-  MAP_PARAstruct p{};
-  p.type = 3;
-  p.coefficient = 0.5;
-  p.param153 = 7.25;
-  tb::Bytes expected(91, 0);
-  expected.resize(91 + sizeof p);
-  std::memcpy(expected.data() + 91, &p, sizeof p);
-  ASSERT_EQ(w.Create(dir.WidePath("b.tmf").c_str(), 1), Result::Success);
-  w.WriteProjection(nullptr);
-  EXPECT_EQ(std::filesystem::file_size(dir.Path("b.tmf")), 0u);
-  w.WriteProjection(&p);
-  EXPECT_EQ(FileView(dir.Path("b.tmf")).bytes, expected);  // written at once
-  const FileView after = Finish("b.tmf");
-  EXPECT_EQ(after.Slice(91, sizeof p), tb::Bytes(expected.begin() + 91, expected.end()));
 }
 
 TEST_F(WriterLayout, PartRangesOutsideTheGeometryStayInsideItsArrays) {

@@ -53,7 +53,6 @@ class MapFileBuilder {
   /// Builds and writes the file; returns the path.
   std::string WriteTo(const std::string& path) const;
   /// Raw head-area bytes (600), for edits beyond the named setters.
-  Bytes& HeadArea() { return head_; }
 
  private:
   template <typename T>

@@ -35,8 +35,8 @@ struct Setters {
 };
 
 /// A map project file: magic, format number, 1101-byte head, 400-byte items. The head holds
-/// the item count at 0, the extent at 2, the item table's offset at 738 (by default 1113,
-/// behind the head; ItemTableOffset fills a gap with 0xEE), the projection (type, then its
+/// the item count at 0, the extent at 2, the item table's offset at 738 (1113, behind the
+/// head, unless ItemTableOffsetField says otherwise), the projection (type, then its
 /// coefficient at 52) at 804, the description (128) at 973. An item: kind, one byte, name
 /// (128), description (194), two doubles.
 class ProjectFileBuilder : public Setters<ProjectFileBuilder> {
@@ -49,7 +49,6 @@ class ProjectFileBuilder : public Setters<ProjectFileBuilder> {
   ProjectFileBuilder& Magic(const std::string& magic8) { return Set(magic_, magic8); }
   ProjectFileBuilder& FormatNumber(std::int32_t number) { return Set(formatNumber_, number); }
   ProjectFileBuilder& ItemCountField(std::int16_t count) { return Set(count_, count); }
-  ProjectFileBuilder& ItemTableOffset(std::int32_t offset) { return Set(tableOffset_, std::size_t(offset)); }
   ProjectFileBuilder& ItemTableOffsetField(std::int32_t offset) { return Set(offsetField_, offset); }
   ProjectFileBuilder& Extent(double a, double b, double c, double d) {
     return Place(head_, 2, ByteWriter().f64(a).f64(b).f64(c).f64(d).take());
@@ -73,10 +72,8 @@ class ProjectFileBuilder : public Setters<ProjectFileBuilder> {
   Bytes Build() const {
     Bytes head = head_;
     Poke(head, 0, count_.value_or(static_cast<std::int16_t>(items_.size())));
-    Poke(head, 738, offsetField_.value_or(static_cast<std::int32_t>(tableOffset_)));
-    return Join(
-        ByteWriter().text(magic_, 8).i32(formatNumber_).bytes(head).fill(tableOffset_ - kItemTable, 0xEE),
-        items_);
+    Poke(head, 738, offsetField_.value_or(static_cast<std::int32_t>(kItemTable)));
+    return Join(ByteWriter().text(magic_, 8).i32(formatNumber_).bytes(head), items_);
   }
 
  private:
@@ -84,7 +81,6 @@ class ProjectFileBuilder : public Setters<ProjectFileBuilder> {
   std::int32_t formatNumber_ = 9;
   Bytes head_;
   std::optional<std::int16_t> count_;
-  std::size_t tableOffset_ = kItemTable;
   std::optional<std::int32_t> offsetField_;
   std::vector<Bytes> items_;
 };
