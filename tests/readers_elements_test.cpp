@@ -221,43 +221,6 @@ TEST_F(ElementsTest, LinesHoldTheStoredDoubles) {
             std::make_tuple(1, 0, start, -start));
 }
 
-// A line within the coordinate section's length as the directory gives it
-// (here nearly 4 GB) but past the end of the file reads with the missing
-// points 0.0.
-TEST_F(ElementsTest, LinesRunningPastTheEndOfTheFileReadAsZeros) {
-  tb::ElementFile file(tb::kLine);
-  file.AddArc({{1, -2}, {3, 4}, {5, 6}});
-  const std::uint32_t tail = file.Coordinates().Points({{7, 8}, {9, 10}});
-  file.AddArcRecord(1, 7, tail);
-  file.AddArcRecord(1, 0x0FFFFFF0, tail);
-  tb::MapFileBuilder built = file.Build();
-  built.OverrideEntry(1, built.SectionOffset(1), 0xFFFFFFF0u);
-  Open(built, fast);
-  ASSERT_EQ(fast.ReadArcInfo(1, nullptr, g.get()), Result::Success);
-  ASSERT_EQ(g->vertexCount, 7);
-  EXPECT_EQ(std::make_tuple(g->x[1], g->x[6], g->y[6], g->minX, g->maxY),
-            std::make_tuple(9.0, 0.0, 0.0, 0.0, 10.0));
-  WKBLineString wkb{};
-  ASSERT_EQ(fast.ReadArcWKB(1, nullptr, &wkb), Result::Success);
-  EXPECT_EQ(std::make_tuple(Value(wkb.numPoints), wkb.points[1].x, wkb.points[6].x),
-            std::make_tuple(7u, 9.0, 0.0));
-  std::free(wkb.points);
-  EmptyGeometry(g.get());
-  EXPECT_EQ(fast.ReadArcInfo(2, nullptr, g.get()), Result::NoMemory) << "more points than the file holds";
-  EXPECT_EQ(g->x, nullptr);
-  wkb = {};
-  EXPECT_EQ(fast.ReadArcWKB(2, nullptr, &wkb), Result::NoMemory);
-  EXPECT_EQ(Value(wkb.points), nullptr);
-
-  // The fast reader reads a line in one run.
-  FileSeam::Reset();
-  for (int i : {0, 1, 0}) {
-    EmptyGeometry(g.get());
-    ASSERT_EQ(fast.ReadArcInfo(i, nullptr, g.get()), Result::Success);
-  }
-  EXPECT_EQ(FileSeam::ReadCount(), 3) << "one read per line";
-}
-
 class PolygonsTest : public ElementsTest {
  protected:
   // Arcs of 3, 4, 5 and 2 points (odd and even reversal material) and one not in use.

@@ -45,6 +45,9 @@ File Arc(
     return b;
   };
 }
+void HugeSection(tb::MapFileBuilder& b) {
+  b.OverrideEntry(1, b.SectionOffset(1), 0xFFFFFFF0u);
+}
 File Head(const Edit& edit) {
   return Arc(2, 1, edit);
 }
@@ -100,6 +103,10 @@ TEST(DamagedFiles, EachReaderAnswersEachDamageWithItsCode) {
       {"arc running past the coordinate section", Arc(7), kArc, 1, IoError, IoError, Success},
       {"arc of more points than the file holds", Arc(1000), kArc, 1, IoError, IoError, NoMemory},
       {"arc of a negative point count", Arc(-4), kArc, 1, NoMemory},
+      // A section claimed past the end of the file: its missing points read as 0.0, but no
+      // room is made for more points than the file holds.
+      {"arc inside a section claimed past the end", Arc(7, 1, HugeSection), kArc, 1, Success},
+      {"2^28 points inside such a section", Arc(0x0FFFFFF0, 1, HugeSection), kArc, 1, NoMemory},
       {"arc read in a point file", Points, kArc, 0, IoError},
       {"polygon of a line file", Head([](B& b) { b.Count(4, 3).Count(5, 4); }), kPolygon, 0, IoError},
       {"point not in use", Points, kPoint, 1, NotInUse},
