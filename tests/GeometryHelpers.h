@@ -8,18 +8,13 @@
 #include <new>
 #include <vector>
 
+#include "builder/ByteWriter.h"
 #include "terrix/Geometry.h"
 #include "terrix/GeometryHolder.h"
 
 namespace testing_geometry {
 
-struct XY {
-  double x;
-  double y;
-};
-inline bool operator==(const XY& a, const XY& b) {
-  return a.x == b.x && a.y == b.y;
-}
+using XY = tb::XY;
 
 template <class T>
 T* CallocCopy(const std::vector<T>& values) {

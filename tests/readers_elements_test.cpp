@@ -19,15 +19,7 @@
 using namespace Terrix;
 using core::FileSeam;
 using Points = std::vector<tb::XY>;
-
-namespace tb {
-bool operator==(const XY& a, const XY& b) {
-  return a.x == b.x && a.y == b.y;
-}
-std::ostream& operator<<(std::ostream& os, const XY& p) {
-  return os << "(" << p.x << "," << p.y << ")";
-}
-}  // namespace tb
+using tb::BytesOf;
 
 namespace {
 
@@ -51,11 +43,6 @@ bool SameBits(double a, double b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-template <typename Record>
-tb::Bytes BytesOf(const Record& r) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(&r);
-  return tb::Bytes(p, p + sizeof r);
-}
 
 class ElementsTest : public ::testing::Test {
  protected:

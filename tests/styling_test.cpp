@@ -12,6 +12,7 @@
 
 using namespace Terrix;
 using tb::Bytes;
+using tb::BytesOf;
 using Ints = std::vector<int>;
 
 namespace {
@@ -20,10 +21,6 @@ class Styling : public support::FileTest {
  protected:
   static Ints Of(const tagRGBTRIPLE& t) { return {t.rgbtRed, t.rgbtGreen, t.rgbtBlue}; }
   static Ints Of(const CMYKQUAD& q) { return {q.cmykBlack, q.cmykCyan, q.cmykMagenta, q.cmykYellow}; }
-  template <typename Record>
-  static Bytes BytesOf(const Record& r) {
-    return Bytes(reinterpret_cast<const std::uint8_t*>(&r), reinterpret_cast<const std::uint8_t*>(&r + 1));
-  }
   static Bytes Slice(const Bytes& b, std::size_t at, std::size_t n) {
     return Bytes(b.begin() + at, b.begin() + at + n);
   }
@@ -177,21 +174,6 @@ TEST_F(Styling, ProjectItemsTheirFirstTokensAndWhatIsBeyondTheFile) {
   EXPECT_EQ(ReadProject(dir.WidePath("missing.mpj")), L"-9996" + refused);
 
   EXPECT_EQ(Terrix_Prj().SetItemInfo(0, L"x", 1, 2, 1), 0);  // nothing loaded: nothing changed
-}
-
-// Interface code -> stored kind, and back; unknown codes keep the kind, stored kinds
-// outside the table give 0, and SetItemInfo hands back the stored byte sign-extended.
-TEST_F(Styling, ProjectKindCodesAndStoredKinds) {
-  Terrix_Prj prj;
-  ASSERT_EQ(
-      prj.LoadProject(Write("k.mpj", tb::ProjectFileBuilder().AddItem(200, "b", "", 0, 0).Build()).c_str()),
-      1);
-  EXPECT_EQ((Ints{prj.GetItemInfo(0, nullptr, nullptr, nullptr), prj.SetItemInfo(0, nullptr, 0, 0, 4)}),
-            (Ints{0, -56}));
-  for (const auto& [code, stored] : {std::pair{1, 1}, {3, 0}, {5, 2}, {7, 7}, {9, 11}, {4, 11}, {11, 11}}) {
-    EXPECT_EQ(prj.SetItemInfo(0, nullptr, 0, 0, code), stored) << code;
-    EXPECT_EQ(prj.GetItemInfo(0, nullptr, nullptr, nullptr), stored == 11 ? 9 : code);
-  }
 }
 
 // The bytes SaveProject writes: the items the object holds, over the file's own item table and

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,11 +43,30 @@ class ByteWriter {
   Bytes bytes_;
 };
 
+/// A point of a test geometry; compared exactly, printed as (x,y).
+struct XY {
+  double x;
+  double y;
+};
+inline bool operator==(const XY& a, const XY& b) {
+  return a.x == b.x && a.y == b.y;
+}
+inline std::ostream& operator<<(std::ostream& os, const XY& p) {
+  return os << "(" << p.x << "," << p.y << ")";
+}
+
 /// Overwrites bytes in place at `offset`, growing the vector with zeros as needed.
 template <typename T>
 void Poke(Bytes& b, std::size_t offset, T value) {
   if (b.size() < offset + sizeof(T)) b.resize(offset + sizeof(T), 0);
   std::memcpy(b.data() + offset, &value, sizeof(T));
+}
+
+/// The bytes of a record or value as they lie in memory.
+template <typename T>
+Bytes BytesOf(const T& value) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&value);
+  return Bytes(p, p + sizeof value);
 }
 
 template <typename T>

@@ -11,11 +11,6 @@
 
 namespace tb {
 
-struct XY {
-  double x;
-  double y;
-};
-
 // Record sizes and the state byte of an element in use.
 constexpr std::size_t kPointRecordBytes = 93;
 constexpr std::size_t kLineRecordBytes = 57;
