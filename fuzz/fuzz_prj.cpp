@@ -1,7 +1,6 @@
 // The project file over any input: load, every getter on every item (and the
 // neighbours out of range), items changed in memory, then saved over a copy of
 // the input; the saved copy must load back with the items the object held.
-#include <cstring>
 #include <string>
 
 #include "FuzzInput.h"
@@ -18,7 +17,7 @@ std::wstring View(Terrix_Prj& project, int index) {
   const std::int32_t kind = project.GetItemInfo(index, name, &values[0], &values[1]);
   fuzz::CheckCount(kind, "GetItemInfo");
   fuzz::CheckCount(project.GetItemDesc(index, description), "GetItemDesc");
-  std::wstring view(reinterpret_cast<const wchar_t*>(values), sizeof values / sizeof(wchar_t));
+  std::wstring view(reinterpret_cast<const wchar_t*>(values), sizeof values / (sizeof(wchar_t)));
   return view + std::to_wstring(kind) + L'|' + name + L'|' + description;
 }
 

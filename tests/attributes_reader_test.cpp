@@ -10,6 +10,7 @@
 #include "builder/AttributeSection.h"
 #include "builder/ElementRecords.h"
 #include "core/File.h"
+#include "support/FileTest.h"
 #include "terrix/FastReader.h"
 #include "terrix/MemReader.h"
 #include "terrix/Reader.h"
@@ -29,10 +30,8 @@ tb::Bytes MarkedTable(int entry) {
   return t.DateStamp(0xFF, 0xFF, 0x00, 0x99).Build();  // any date stamp is accepted
 }
 
-class AttributesTest : public ::testing::Test {
+class AttributesTest : public support::FileTest {
  protected:
-  void SetUp() override { FileSeam::Reset(); }
-  void TearDown() override { FileSeam::Reset(); }
   template <class R = Terrix_FastReader>
   void Open(const tb::MapFileBuilder& file, R& r) {
     file.WriteTo(dir.Path("map.tmf"));
@@ -47,7 +46,6 @@ class AttributesTest : public ::testing::Test {
     Open(points.Build().Section(2, table.Build()), r);
   }
   void OpenWithTable(const tb::AttributeSection& table) { OpenWithTable(table, fast); }
-  tb::TempDir dir;
   Terrix_FastReader fast;
 };
 

@@ -92,6 +92,7 @@ TEST(DamagedFiles, EachReaderAnswersEachDamageWithItsCode) {
       {"1025 entries", Head([](B& b) { b.DirectoryCount(1025).Magic("XXXXXXXX"); }), kOpen, 0, CannotOpen},
       {"directory at 1025", Head([](B& b) { b.DirectoryOffset(1025); }), kOpen, 0, CannotOpen},
       {"1024 at 1024", Head([](B& b) { b.DirectoryOffset(1024).DirectoryCount(1024); }), kOpen, 0, Success},
+      {"negative directory count: no entries", Head([](B& b) { b.DirectoryCount(-3); }), kArc, 0, IoError},
       {"magic of another kind", Head([](B& b) { b.Magic("WMAP`D22"); }), kOpen, 0, BadMagic},
       {"kind 3 with its own magic", Head([](B& b) { b.KindField(3).Magic("WMAP`D23"); }), kOpen, 0, BadMagic},
       {"kind -1", Head([](B& b) { b.KindField(-1); }), kOpen, 0, BadMagic},

@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstring>
-#include <cwchar>
 #include <sstream>
 
 #include "TerrixLib.h"

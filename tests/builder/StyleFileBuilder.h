@@ -100,11 +100,10 @@ class ColorLibBuilder : public Setters<ColorLibBuilder> {
     colors_.push_back(ByteWriter().u8(k).u8(c).u8(m).u8(y).bytes(amounts).zeros(28 - amounts.size()).take());
     return *this;
   }
-  Bytes Head() const {
+  Bytes Build() const {
     const std::int16_t count = count_.value_or(static_cast<std::int16_t>(colors_.size()));
-    return ByteWriter().text(magic_, 8).i16(count).i16(inkCount_).bytes(inks_).take();
+    return Join(ByteWriter().text(magic_, 8).i16(count).i16(inkCount_).bytes(inks_), colors_);
   }
-  Bytes Build() const { return Join(ByteWriter().bytes(Head()), colors_); }
 
  private:
   std::string magic_ = "PCOLOR 3";

@@ -173,12 +173,11 @@ class Model {
     if (!ok && error.empty()) error = what;
     return ok;
   }
+  /// The bounds as the writer keeps them: a NaN or an equal value never replaces one.
   void Widen(const Ring& ring) {
     for (const XY& p : ring) {
-      if (p.x < extent_[0]) extent_[0] = p.x;
-      if (p.y < extent_[1]) extent_[1] = p.y;
-      if (p.x > extent_[2]) extent_[2] = p.x;
-      if (p.y > extent_[3]) extent_[3] = p.y;
+      extent_[0] = std::min(extent_[0], p.x), extent_[1] = std::min(extent_[1], p.y);
+      extent_[2] = std::max(extent_[2], p.x), extent_[3] = std::max(extent_[3], p.y);
     }
   }
   int Elements() const {
